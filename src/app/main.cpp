@@ -1,14 +1,16 @@
+#include "app/commands.h"
+#include "ui/form1.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallaby"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
 
-    QLabel placeholder(QStringLiteral("Tallaby"));
-    placeholder.setWindowTitle(QStringLiteral("Tallaby"));
-    placeholder.resize(902, 592);
-    placeholder.show();
+    // The command line is ignored: every run starts from the same state.
+    tallaby::ui::Form1 form;
+    tallaby::app::Form1Commands commands(form);
+    form.showCentred();
     return app.exec();
 }

@@ -12,7 +12,7 @@ namespace tallaby::worksheet {
 // What a tick needs from its surroundings: the user's number conventions
 // and a clock, so tests can choose the day.
 struct TickContext {
-    NumberFormat numbers;
+    NumberFormat numbers{QLocale()};
     std::function<QDate()> today = [] {
         return QDate::currentDate();
     };

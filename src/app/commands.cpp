@@ -1,0 +1,52 @@
+#include "app/commands.h"
+
+#include "ui/clickablelabel.h"
+#include "ui/form1.h"
+#include "ui/picturebox.h"
+#include "worksheet/fields.h"
+#include "worksheet/maker.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPushButton>
+
+namespace tallaby::app {
+
+UrlOpener systemUrlOpener() {
+    // Nothing to tell the user when no browser answers: the window stays as it was.
+    return [](const QUrl &url) {
+        QDesktopServices::openUrl(url);
+    };
+}
+
+Form1Commands::Form1Commands(ui::Form1 &form, UrlOpener openUrl)
+    : QObject(&form)
+    , m_form(form)
+    , m_openUrl(std::move(openUrl)) {
+    const ui::Form1::Controls &c = form.controls();
+    connect(c.clearValues, &QPushButton::clicked, this, &Form1Commands::Command1_Click);
+    connect(c.exit, &QAction::triggered, this, &Form1Commands::mnuexit_Click);
+    connect(c.webLink, &ui::ClickableLabel::clicked, this, &Form1Commands::Label12_Click);
+    connect(c.banner, &ui::PictureBox::clicked, this, &Form1Commands::Picture2_Click);
+}
+
+void Form1Commands::Command1_Click() {
+    worksheet::clearAmounts(m_form.fields());
+}
+
+void Form1Commands::mnuexit_Click() {
+    QApplication::closeAllWindows();
+    QApplication::exit(0);
+}
+
+void Form1Commands::Label12_Click() {
+    if (m_openUrl)
+        m_openUrl(QUrl(QString::fromLatin1(kMakerAddress)));
+}
+
+void Form1Commands::Picture2_Click() {
+    Label12_Click();
+}
+
+} // namespace tallaby::app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <QObject>
+#include <QUrl>
+
+namespace tallaby::ui {
+class Form1;
+}
+
+namespace tallaby::app {
+
+// Opens a web address in the user's browser; failures are silent.
+using UrlOpener = std::function<void(const QUrl &)>;
+UrlOpener systemUrlOpener();
+
+// The main window's commands, wired to its controls.
+class Form1Commands final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Form1Commands(ui::Form1 &form, UrlOpener openUrl = systemUrlOpener());
+
+public slots:
+    void Command1_Click();
+    void mnuexit_Click();
+    void Label12_Click();
+    void Picture2_Click();
+
+private:
+    ui::Form1 &m_form;
+    UrlOpener m_openUrl;
+};
+
+} // namespace tallaby::app

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Redraws Tallaby's artwork with ImageMagick: the window icon, the about-box
+# icon, the Veltrane logo and the web-site banner. The generated files are
+# committed and the build only reads those, so it never needs this script;
+# run it by hand after changing a drawing, then look at the results.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# A substitute font would quietly change the lettering, so insist on the real one.
+font() {
+    local file
+    file=$(fc-match -f '%{file}' "$1")
+    case "$file" in
+        *"$2") echo "$file" ;;
+        *) echo "make-artwork.sh: font '$1' not found (install fonts-liberation)" >&2; exit 1 ;;
+    esac
+}
+SANS=$(font 'Liberation Sans' LiberationSans-Regular.ttf)
+SANS_BOLD=$(font 'Liberation Sans:bold' LiberationSans-Bold.ttf)
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Keep reruns byte-identical: no timestamps, no profiles, no comments.
+NO_DATES=(+set date:create +set date:modify -strip)
+
+# Product emblem: a green tile with a "T" over the double rule of a total.
+EDGE='#1b5a40'; TILE='#2e8a60'; LIGHT='#48ad7e'; SHADE='#25754f'
+INK='#ffffff'; INK_SHADOW='#1f6a49'; GOLD='#f4c552'; GOLD_DARK='#d29c2a'
+
+# Drawn pixel by pixel: at 16 px any smoothing only blurs the letter.
+convert -size 16x16 xc:none +antialias \
+    -fill "$EDGE"       -draw 'rectangle 2,0 13,15' -draw 'rectangle 0,2 15,13' \
+                        -draw 'point 1,1' -draw 'point 14,1' -draw 'point 1,14' -draw 'point 14,14' \
+    -fill "$TILE"       -draw 'rectangle 2,1 13,14' -draw 'rectangle 1,2 14,13' \
+    -fill "$LIGHT"      -draw 'rectangle 2,1 13,1' -draw 'rectangle 1,2 1,7' \
+    -fill "$SHADE"      -draw 'rectangle 2,14 13,14' -draw 'rectangle 14,8 14,13' \
+    -fill "$INK_SHADOW" -draw 'rectangle 4,4 13,5' -draw 'rectangle 8,6 9,10' \
+    -fill "$INK"        -draw 'rectangle 3,3 12,4' -draw 'rectangle 7,5 8,9' \
+    -fill "$GOLD"       -draw 'rectangle 3,11 12,11' -draw 'rectangle 3,13 12,13' \
+    "${NO_DATES[@]}" -define png:exclude-chunks=date,time \
+    -define png:bit-depth=8 -define png:color-type=3 \
+    PNG8:window-icon.png
+
+# Hard edges only: the icon's mask is on/off, and the about box stretches it
+# to 121 x 159, where a soft edge would show as a smear.
+convert -size 32x32 xc:none +antialias \
+    -fill "$EDGE"       -draw 'roundrectangle 0,0 31,31 5,5' \
+    -fill "$LIGHT"      -draw 'roundrectangle 1,1 30,30 4,4' \
+    -fill "$SHADE"      -draw 'roundrectangle 2,2 30,30 4,4' \
+    -fill "$TILE"       -draw 'roundrectangle 2,2 29,29 3,3' \
+    -fill "$INK_SHADOW" -draw 'rectangle 8,7 27,10' -draw 'rectangle 16,11 19,19' \
+    -fill "$INK"        -draw 'rectangle 6,5 25,8' -draw 'rectangle 14,9 17,17' \
+    -fill "$GOLD_DARK"  -draw 'rectangle 6,21 25,23' -draw 'rectangle 6,25 25,27' \
+    -fill "$GOLD"       -draw 'rectangle 6,21 25,22' -draw 'rectangle 6,25 25,26' \
+    -type PaletteAlpha "${NO_DATES[@]}" ICO:about-icon.ico
+
+# ImageMagick picks the icon's bit depth from its colour count; a drawing
+# with more than 16 colours would silently come out as an 8-bit icon.
+bpp=$(od -An -tu2 -j12 -N2 about-icon.ico | tr -d ' ')
+if [ "$bpp" != 4 ]; then
+    echo "make-artwork.sh: about-icon.ico has $bpp bits per pixel, not 4; use 16 colours at most" >&2
+    exit 1
+fi
+
+# Maker's emblem: a roof over a "V". Drawn large and scaled down so the
+# diagonals come out smooth in the logo and the banner.
+convert -size 160x160 gradient:'#3b82c8-#1c4c86' -alpha set \
+    \( -size 160x160 xc:none -fill white -draw 'roundrectangle 2,2 157,157 34,34' \) \
+    -compose DstIn -composite -compose Over \
+    -fill white     -draw 'polygon 32,66 55,66 80,112 105,66 128,66 90,134 70,134' \
+    -fill '#f5a93a' -draw 'polygon 36,56 80,22 124,56 104,56 80,38 56,56' \
+    "$tmp/veltrane-emblem.png"
+
+# The tag line is spaced out to end under the wordmark's last letter.
+convert -size 207x52 xc:'#f5f7f9' \
+    \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize 40x40 \) -geometry +12+6 -composite \
+    -font "$SANS_BOLD" -pointsize 34 -fill '#21364b' -annotate +60+32 'Veltrane' \
+    -font "$SANS" -pointsize 9 -kerning 1.0 -fill '#6b7c8c' -annotate +60+45 'HOUSEHOLD SOFTWARE' \
+    -dither None -colors 64 "${NO_DATES[@]}" \
+    GIF:logo.gif
+
+W=878; H=43; PT=18
+VISIT='Visit'; SITE='www.veltrane.example'; REST='for more free household tools'
+# -annotate drops leading spaces, so each run is placed by measured advance;
+# the bars stop label: from trimming the spaces being measured.
+advance() {
+    echo $(( $(convert -font "$1" -pointsize $PT label:"|$2|" -format %w info:) \
+           - $(convert -font "$1" -pointsize $PT label:'||' -format %w info:) ))
+}
+space=$(advance "$SANS" ' ')
+w_visit=$(( $(advance "$SANS" "$VISIT") + space ))
+w_site=$(( $(advance "$SANS_BOLD" "$SITE") + space ))
+w_rest=$(advance "$SANS" "$REST")
+x=$(( (W - w_visit - w_site - w_rest) / 2 ))
+chevron() { # $1: x of the left point
+    echo "polygon $1,13 $(($1+8)),21 $1,29 $(($1+4)),29 $(($1+12)),21 $(($1+4)),13"
+}
+# 4:4:4 sampling keeps the gold lettering from bleeding into the blue.
+convert -size ${H}x${W} gradient:'#3a85cc-#173f73' -rotate -90 \
+    \( -size ${W}x21 gradient:'rgba(255,255,255,0.18)-rgba(255,255,255,0)' \) -composite \
+    -fill 'rgba(255,255,255,0.30)' -draw "line 0,0 $((W-1)),0" \
+    -fill 'rgba(0,0,0,0.30)' -draw "line 0,$((H-1)) $((W-1)),$((H-1))" \
+    \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize 31x31 \) -geometry +8+6 -composite \
+    -fill '#ffc861' -draw "$(chevron $((W-34)))" -draw "$(chevron $((W-24)))" \
+    -font "$SANS"      -pointsize $PT -fill white     -annotate +$x+28 "$VISIT" \
+    -font "$SANS_BOLD" -pointsize $PT -fill '#ffc861' -annotate +$((x+w_visit))+28 "$SITE" \
+    -font "$SANS"      -pointsize $PT -fill white     -annotate +$((x+w_visit+w_site))+28 "$REST" \
+    "${NO_DATES[@]}" -quality 92 -sampling-factor 1x1 -interlace JPEG \
+    JPEG:banner.jpg

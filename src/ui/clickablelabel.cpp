@@ -1,0 +1,18 @@
+#include "ui/clickablelabel.h"
+
+#include <QMouseEvent>
+
+namespace tallaby::ui {
+
+ClickableLabel::ClickableLabel(QWidget *parent)
+    : QLabel(parent) {
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+} // namespace tallaby::ui

@@ -1,0 +1,436 @@
+#include "ui/form1.h"
+
+#include "ui/amountedit.h"
+#include "ui/clickablelabel.h"
+#include "ui/form1layout.h"
+#include "ui/picturebox.h"
+#include "ui/summarybox.h"
+#include "ui/systemcolors.h"
+#include "worksheet/categories.h"
+
+#include <algorithm>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+namespace tallaby::ui {
+
+using worksheet::Field;
+using worksheet::Option;
+
+namespace {
+
+constexpr int kTickMilliseconds = 500;
+
+// Frames whose back colour differs from the usual button face.
+struct FrameColour {
+    const char *name;
+    SystemColor colour;
+};
+constexpr FrameColour kFrameColours[] = {
+    {"Frame1", SystemColor::ThreeDLight},
+    {"Frame2", SystemColor::ActiveBorder},
+};
+
+bool isAmountName(const QString &name) {
+    for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
+        if (worksheet::fieldName(worksheet::amountField(i)) == name)
+            return true;
+    }
+    return false;
+}
+
+QWidget *createControl(const ControlSpec &spec, QWidget *parent) {
+    switch (spec.kind) {
+    case ControlKind::Frame:
+        return new QGroupBox(spec.caption, parent);
+    case ControlKind::Label: {
+        QLabel *label = (spec.look & Link) ? new ClickableLabel(parent) : new QLabel(parent);
+        label->setText(spec.caption);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(((spec.look & Centred) ? Qt::AlignHCenter : Qt::AlignLeft) |
+                            Qt::AlignTop);
+        if (spec.look & SingleBorder)
+            label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        return label;
+    }
+    case ControlKind::TextBox: {
+        QLineEdit *edit = isAmountName(spec.name) ? new AmountEdit(parent) : new QLineEdit(parent);
+        edit->setText(spec.caption);
+        return edit;
+    }
+    case ControlKind::ComboBox: {
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(true);
+        // A word of the user's own stays in its box and does not join the list.
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems(worksheet::expenseCategories());
+        combo->setCurrentIndex(-1);
+        combo->setEditText(spec.caption);
+        // Offer the categories while typing without replacing what is typed.
+        combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        return combo;
+    }
+    case ControlKind::OptionButton:
+        return new QRadioButton(spec.caption, parent);
+    case ControlKind::CommandButton: {
+        auto *button = new QPushButton(spec.caption, parent);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case ControlKind::PictureBox:
+        return new PictureBox(parent);
+    case ControlKind::RichTextBox:
+        if (spec.name == QLatin1String("RichTextBox1"))
+            return new SummaryBox(parent);
+        auto *notes = new QPlainTextEdit(parent);
+        notes->setTabChangesFocus(true);
+        return notes;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Form1::Form1(worksheet::TickContext tick, QWidget *parent)
+    : QMainWindow(parent)
+    , m_tick(std::move(tick)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tallaby"));
+    setWindowIcon(QIcon(QStringLiteral(":/artwork/window-icon.png")));
+
+    createUi();
+    centralWidget()->setFont(fittingFont());
+    createMenus();
+    createTimer();
+    applyColours();
+    setUpAccessibility();
+    setUpTabOrder();
+
+    resize(twipsToPixels(kForm1ClientWidth),
+           twipsToPixels(kForm1ClientHeight) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createUi() {
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(client);
+    m_byName.insert(QStringLiteral("Form1"), client);
+
+    for (const ControlSpec &spec : form1Layout()) {
+        QWidget *widget = createControl(spec, m_byName.value(spec.container));
+        widget->setObjectName(spec.name);
+        widget->setGeometry(spec.rect.toPixels());
+        if (spec.look & Disabled)
+            widget->setEnabled(false);
+        m_byName.insert(spec.name, widget);
+    }
+
+    // Controls with a window of their own lie in front of labels; among the
+    // overlaps that show, "per" lies in front of the period word, the logo
+    // over the command frame's edge and the expense frame over the income one.
+    for (QLabel *label : client->findChildren<QLabel *>()) {
+        if (m_byName.contains(label->objectName()))
+            label->lower();
+    }
+    control(QStringLiteral("week"))->stackUnder(control(QStringLiteral("Label6")));
+    control(QStringLiteral("Frame3"))->stackUnder(control(QStringLiteral("Picture1")));
+    control(QStringLiteral("Frame2"))->stackUnder(control(QStringLiteral("Frame4")));
+
+    for (int n = 1; n <= worksheet::kIncomeCount; ++n)
+        m_sheet.incomes[n - 1] =
+            qobject_cast<AmountEdit *>(control(fieldName(worksheet::income(n))));
+    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
+        m_sheet.expenses[row - 1] =
+            qobject_cast<AmountEdit *>(control(fieldName(worksheet::expenseAmount(row))));
+        m_sheet.categories[row - 1] =
+            qobject_cast<QComboBox *>(control(QStringLiteral("Combo%1").arg(row)));
+    }
+    m_sheet.wee = qobject_cast<QRadioButton *>(control(QStringLiteral("wee")));
+    m_sheet.mon = qobject_cast<QRadioButton *>(control(QStringLiteral("mon")));
+    m_sheet.total1 = qobject_cast<QLabel *>(control(QStringLiteral("total1")));
+    m_sheet.week = qobject_cast<QLabel *>(control(QStringLiteral("week")));
+    m_sheet.totex = qobject_cast<QLabel *>(control(QStringLiteral("totex")));
+    m_sheet.tottake = qobject_cast<QLineEdit *>(control(QStringLiteral("tottake")));
+    m_sheet.free = qobject_cast<QLineEdit *>(control(QStringLiteral("free")));
+    m_sheet.summary = qobject_cast<SummaryBox *>(control(QStringLiteral("RichTextBox1")));
+    m_sheet.notes = qobject_cast<QPlainTextEdit *>(control(QStringLiteral("RichTextBox2")));
+
+    m_controls.clearValues = qobject_cast<QPushButton *>(control(QStringLiteral("Command1")));
+    m_controls.printSummary = qobject_cast<QPushButton *>(control(QStringLiteral("Command2")));
+    m_controls.webLink = qobject_cast<ClickableLabel *>(control(QStringLiteral("Label12")));
+    m_controls.logo = qobject_cast<PictureBox *>(control(QStringLiteral("Picture1")));
+    m_controls.banner = qobject_cast<PictureBox *>(control(QStringLiteral("Picture2")));
+
+    m_controls.logo->setPixmap(QPixmap(QStringLiteral(":/artwork/logo.gif")));
+    m_controls.banner->setPixmap(QPixmap(QStringLiteral(":/artwork/banner.jpg")));
+    m_controls.banner->setClickable(true);
+}
+
+// The layout is fixed in twips, so the platform's font may be too wide for
+// it: keep the platform's family and step its size down until every caption
+// fits its box.
+QFont Form1::fittingFont() const {
+    QFont font = QApplication::font(this);
+    constexpr qreal kSmallest = 6.0;
+    constexpr int kButtonPadding = 8;
+    for (qreal size = font.pointSizeF(); size >= kSmallest; size -= 0.5) {
+        font.setPointSizeF(size);
+        const QFontMetricsF metrics(font);
+        const bool fits =
+            std::all_of(form1Layout().begin(), form1Layout().end(), [&](const ControlSpec &spec) {
+                const QRect box = spec.rect.toPixels();
+                switch (spec.kind) {
+                case ControlKind::Label:
+                    return metrics.horizontalAdvance(spec.caption) <= box.width();
+                case ControlKind::CommandButton:
+                    return metrics.horizontalAdvance(spec.caption) + kButtonPadding <= box.width();
+                default:
+                    return true;
+                }
+            });
+        if (fits)
+            break;
+    }
+    return font;
+}
+
+void Form1::createMenus() {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnfile"));
+    m_controls.print = file->addAction(QStringLiteral("&Print"));
+    m_controls.print->setObjectName(QStringLiteral("mnuPrint"));
+    m_controls.exit = file->addAction(QStringLiteral("&Exit"));
+    m_controls.exit->setObjectName(QStringLiteral("mnuexit"));
+
+    QMenu *about = menuBar()->addMenu(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("mnuabo"));
+    m_controls.about = about->addAction(QStringLiteral("About"));
+    m_controls.about->setObjectName(QStringLiteral("mnuabout"));
+
+    // Keep every item in its own menu on platforms that move About and Exit.
+    for (QAction *action : {m_controls.print, m_controls.exit, m_controls.about})
+        action->setMenuRole(QAction::NoRole);
+}
+
+void Form1::createTimer() {
+    m_controls.timer = new QTimer(this);
+    m_controls.timer->setObjectName(QStringLiteral("Timer1"));
+    m_controls.timer->setInterval(kTickMilliseconds);
+    connect(m_controls.timer, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    // Ticks are only handled by the event loop, so the first comes after Form_Load.
+    m_controls.timer->start();
+}
+
+void Form1::applyColours() {
+    setBackground(centralWidget(), SystemColor::InactiveCaptionText);
+    for (const ControlSpec &spec : form1Layout()) {
+        QWidget *widget = control(spec.name);
+        switch (spec.kind) {
+        case ControlKind::Frame: {
+            SystemColor colour = SystemColor::ButtonFace;
+            for (const FrameColour &frame : kFrameColours) {
+                if (spec.name == QLatin1String(frame.name))
+                    colour = frame.colour;
+            }
+            setBackground(widget, colour);
+            break;
+        }
+        case ControlKind::Label:
+            if (spec.look & WindowColours)
+                setColors(widget, SystemColor::Window, SystemColor::WindowText);
+            else if (spec.look & InfoBackground)
+                setColors(widget, SystemColor::InfoBackground, SystemColor::ButtonText);
+            else
+                setColors(widget, SystemColor::ButtonFace, SystemColor::ButtonText);
+            break;
+        case ControlKind::OptionButton:
+        case ControlKind::CommandButton:
+        case ControlKind::PictureBox:
+            setBackground(widget, SystemColor::ButtonFace);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Form1::setUpAccessibility() {
+    const QStringList incomeNames = {tr("Your Income"), tr("Partners Income"), tr("Other Income")};
+    for (int i = 0; i < worksheet::kIncomeCount; ++i)
+        m_sheet.incomes[i]->setAccessibleName(incomeNames[i]);
+    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
+        m_sheet.expenses[row - 1]->setAccessibleName(tr("Expense %1 amount").arg(row));
+        m_sheet.categories[row - 1]->setAccessibleName(tr("Expense %1 category").arg(row));
+    }
+    m_sheet.wee->setAccessibleName(tr("Weekly"));
+    m_sheet.mon->setAccessibleName(tr("Monthly"));
+    m_sheet.tottake->setAccessibleName(tr("Total Income"));
+    m_sheet.free->setAccessibleName(tr("Income - Expendature"));
+    m_sheet.total1->setAccessibleName(tr("Total Income"));
+    m_sheet.totex->setAccessibleName(tr("Total Expendature"));
+    m_sheet.week->setAccessibleName(tr("per"));
+    m_sheet.summary->setAccessibleName(tr("Summary"));
+    m_sheet.notes->setAccessibleName(tr("Notes"));
+    m_controls.logo->setAccessibleName(tr("Veltrane logo"));
+    m_controls.banner->setAccessibleName(tr("Visit the Veltrane web site"));
+    m_controls.webLink->setAccessibleName(m_controls.webLink->text().trimmed());
+}
+
+void Form1::setUpTabOrder() {
+    // The option pair is one tab stop, its selected button; the arrow keys
+    // move between the two.
+    const auto onlySelectedTakesTab = [this] {
+        for (QRadioButton *option : {m_sheet.wee, m_sheet.mon})
+            option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton *option : {m_sheet.wee, m_sheet.mon})
+        connect(option, &QRadioButton::toggled, this, onlySelectedTakesTab);
+    onlySelectedTakesTab();
+
+    std::vector<const ControlSpec *> stops;
+    for (const ControlSpec &spec : form1Layout()) {
+        if (spec.tabIndex != kNoTabIndex && control(spec.name)->focusPolicy() != Qt::NoFocus)
+            stops.push_back(&spec);
+    }
+    std::sort(stops.begin(), stops.end(),
+              [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        setTabOrder(control(stops[i - 1]->name), control(stops[i]->name));
+}
+
+QWidget *Form1::control(const QString &name) const {
+    QWidget *widget = m_byName.value(name);
+    Q_ASSERT_X(widget, "Form1::control", qPrintable(name));
+    return widget;
+}
+
+void Form1::showCentred() {
+    if (const QScreen *where = screen())
+        setGeometry(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size(),
+                                        where->availableGeometry()));
+    m_controls.logo->setFocus();
+    show();
+}
+
+void Form1::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyColours();
+}
+
+void Form1::Form_Load() {
+    worksheet::applyStartValues(*this);
+    QFont summaryFont(QStringLiteral("Arial"));
+    summaryFont.setPointSize(10);
+    m_sheet.summary->setFont(summaryFont);
+}
+
+void Form1::Timer1_Timer() {
+    m_lastTick = worksheet::recalculate(*this, m_tick);
+    for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
+        const Field field = worksheet::amountField(i);
+        auto *edit = i < worksheet::kIncomeCount ? m_sheet.incomes[i]
+                                                 : m_sheet.expenses[i - worksheet::kIncomeCount];
+        edit->setNotANumber(m_lastTick.notANumber[worksheet::index(field)]);
+    }
+}
+
+QString Form1::text(Field field) const {
+    const int i = worksheet::index(field);
+    if (i < worksheet::kIncomeCount)
+        return m_sheet.incomes[i]->text();
+    if (worksheet::isAmountField(field))
+        return m_sheet.expenses[i - worksheet::kIncomeCount]->text();
+    switch (field) {
+    case Field::Total1:
+        return m_sheet.total1->text();
+    case Field::Week:
+        return m_sheet.week->text();
+    case Field::Tottake:
+        return m_sheet.tottake->text();
+    case Field::Totex:
+        return m_sheet.totex->text();
+    case Field::Free:
+        return m_sheet.free->text();
+    case Field::RichTextBox1:
+        return m_sheet.summary->text();
+    case Field::RichTextBox2:
+        // The notes' lines are separated like the summary's, by lone carriage returns.
+        return m_sheet.notes->toPlainText().replace(u'\n', u'\r');
+    default:
+        return {};
+    }
+}
+
+void Form1::setText(Field field, const QString &text) {
+    const int i = worksheet::index(field);
+    if (i < worksheet::kIncomeCount) {
+        m_sheet.incomes[i]->setText(text);
+        return;
+    }
+    if (worksheet::isAmountField(field)) {
+        m_sheet.expenses[i - worksheet::kIncomeCount]->setText(text);
+        return;
+    }
+    const auto setResult = [&text](QLineEdit *edit) {
+        if (edit->text() != text)
+            edit->setText(text);
+    };
+    const auto setCaption = [&text](QLabel *label, const QString &name) {
+        if (label->text() == text)
+            return;
+        label->setText(text);
+        label->setAccessibleName(name + QLatin1Char(' ') + text);
+    };
+    switch (field) {
+    case Field::Total1:
+        setCaption(m_sheet.total1, tr("Total Income"));
+        break;
+    case Field::Week:
+        setCaption(m_sheet.week, tr("per"));
+        break;
+    case Field::Tottake:
+        setResult(m_sheet.tottake);
+        break;
+    case Field::Totex:
+        setCaption(m_sheet.totex, tr("Total Expendature"));
+        break;
+    case Field::Free:
+        setResult(m_sheet.free);
+        break;
+    case Field::RichTextBox1:
+        m_sheet.summary->setText(text);
+        break;
+    case Field::RichTextBox2:
+        m_sheet.notes->setPlainText(QString(text).replace(u'\r', u'\n'));
+        break;
+    default:
+        break;
+    }
+}
+
+bool Form1::isSelected(Option option) const {
+    return (option == Option::Wee ? m_sheet.wee : m_sheet.mon)->isChecked();
+}
+
+void Form1::setSelected(Option option) {
+    (option == Option::Wee ? m_sheet.wee : m_sheet.mon)->setChecked(true);
+}
+
+} // namespace tallaby::ui
