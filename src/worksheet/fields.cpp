@@ -34,10 +34,7 @@ QString optionName(Option option) {
 
 void applyStartValues(WorksheetFields &fields) {
     fields.setSelected(Option::Wee);
-    for (int row = 1; row <= kExpenseRowCount; ++row)
-        fields.setText(expenseAmount(row), QStringLiteral("0"));
-    for (int n = 1; n <= kIncomeCount; ++n)
-        fields.setText(income(n), QStringLiteral("0"));
+    clearAmounts(fields);
 }
 
 void clearAmounts(WorksheetFields &fields) {
