@@ -45,7 +45,7 @@ void SummaryTest::filledWorksheetByteForByte() {
                 .complete);
 
     const QString expected = QStringLiteral(
-        "CASHFLOW SUMMARY - Please support us by visiting https://www.veltrane.example/\r"
+        "CASHFLOW SUMMARY - Please support us by visiting https://veltrane.example/\r"
         "\r"
         "DATE: 06/12/2026\r"
         "\r"
@@ -73,7 +73,7 @@ void SummaryTest::emptyWorksheetEndsWithTwoBreaks() {
 
     const QStringList lines = fields.text(Field::RichTextBox1).split(u'\r');
     const QStringList expected = {
-        "CASHFLOW SUMMARY - Please support us by visiting https://www.veltrane.example/",
+        "CASHFLOW SUMMARY - Please support us by visiting https://veltrane.example/",
         "",
         "DATE: 02/01/2026",
         "",

@@ -2,6 +2,7 @@
 
 #include "ui/clickablelabel.h"
 #include "ui/form1.h"
+#include "ui/frmsplash.h"
 #include "ui/picturebox.h"
 #include "worksheet/fields.h"
 #include "worksheet/maker.h"
@@ -27,8 +28,18 @@ Form1Commands::Form1Commands(ui::Form1 &form, UrlOpener openUrl)
     const ui::Form1::Controls &c = form.controls();
     connect(c.clearValues, &QPushButton::clicked, this, &Form1Commands::Command1_Click);
     connect(c.exit, &QAction::triggered, this, &Form1Commands::mnuexit_Click);
+    connect(c.about, &QAction::triggered, this, &Form1Commands::mnuabout_Click);
     connect(c.webLink, &ui::ClickableLabel::clicked, this, &Form1Commands::Label12_Click);
     connect(c.banner, &ui::PictureBox::clicked, this, &Form1Commands::Picture2_Click);
+}
+
+Form1Commands::~Form1Commands() {
+    // The About window has no owner; don't leave it behind when the run ends.
+    delete m_about.data();
+}
+
+ui::frmSplash *Form1Commands::aboutWindow() const {
+    return m_about && m_about->isVisible() ? m_about.data() : nullptr;
 }
 
 void Form1Commands::Command1_Click() {
@@ -38,6 +49,15 @@ void Form1Commands::Command1_Click() {
 void Form1Commands::mnuexit_Click() {
     QApplication::closeAllWindows();
     QApplication::exit(0);
+}
+
+void Form1Commands::mnuabout_Click() {
+    // A closed About window is already on its way out: start afresh.
+    if (!aboutWindow())
+        m_about = new ui::frmSplash();
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void Form1Commands::Label12_Click() {

@@ -2,11 +2,13 @@
 
 #include <functional>
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
 namespace tallaby::ui {
 class Form1;
-}
+class frmSplash;
+} // namespace tallaby::ui
 
 namespace tallaby::app {
 
@@ -20,16 +22,22 @@ class Form1Commands final : public QObject {
 
 public:
     explicit Form1Commands(ui::Form1 &form, UrlOpener openUrl = systemUrlOpener());
+    ~Form1Commands() override;
+
+    // The About window while it is open; null once it has been closed.
+    ui::frmSplash *aboutWindow() const;
 
 public slots:
     void Command1_Click();
     void mnuexit_Click();
+    void mnuabout_Click();
     void Label12_Click();
     void Picture2_Click();
 
 private:
     ui::Form1 &m_form;
     UrlOpener m_openUrl;
+    QPointer<ui::frmSplash> m_about;
 };
 
 } // namespace tallaby::app

@@ -43,16 +43,17 @@ convert -size 16x16 xc:none +antialias \
     PNG8:window-icon.png
 
 # Hard edges only: the icon's mask is on/off, and the about box stretches it
-# to 121 x 159, where a soft edge would show as a smear.
+# to 121 x 159, where a soft edge would show as a smear. The six clear
+# columns on the right let the product name show through beside it.
 convert -size 32x32 xc:none +antialias \
-    -fill "$EDGE"       -draw 'roundrectangle 0,0 31,31 5,5' \
-    -fill "$LIGHT"      -draw 'roundrectangle 1,1 30,30 4,4' \
-    -fill "$SHADE"      -draw 'roundrectangle 2,2 30,30 4,4' \
-    -fill "$TILE"       -draw 'roundrectangle 2,2 29,29 3,3' \
-    -fill "$INK_SHADOW" -draw 'rectangle 8,7 27,10' -draw 'rectangle 16,11 19,19' \
-    -fill "$INK"        -draw 'rectangle 6,5 25,8' -draw 'rectangle 14,9 17,17' \
-    -fill "$GOLD_DARK"  -draw 'rectangle 6,21 25,23' -draw 'rectangle 6,25 25,27' \
-    -fill "$GOLD"       -draw 'rectangle 6,21 25,22' -draw 'rectangle 6,25 25,26' \
+    -fill "$EDGE"       -draw 'roundrectangle 0,0 25,31 5,5' \
+    -fill "$LIGHT"      -draw 'roundrectangle 1,1 24,30 4,4' \
+    -fill "$SHADE"      -draw 'roundrectangle 2,2 24,30 4,4' \
+    -fill "$TILE"       -draw 'roundrectangle 2,2 23,29 3,3' \
+    -fill "$INK_SHADOW" -draw 'rectangle 6,7 22,10' -draw 'rectangle 13,11 16,19' \
+    -fill "$INK"        -draw 'rectangle 4,5 20,8' -draw 'rectangle 11,9 14,17' \
+    -fill "$GOLD_DARK"  -draw 'rectangle 4,21 21,23' -draw 'rectangle 4,25 21,27' \
+    -fill "$GOLD"       -draw 'rectangle 4,21 21,22' -draw 'rectangle 4,25 21,26' \
     -type PaletteAlpha "${NO_DATES[@]}" ICO:about-icon.ico
 
 # ImageMagick picks the icon's bit depth from its colour count; a drawing
@@ -81,7 +82,7 @@ convert -size 207x52 xc:'#f5f7f9' \
     GIF:logo.gif
 
 W=878; H=43; PT=18
-VISIT='Visit'; SITE='www.veltrane.example'; REST='for more free household tools'
+VISIT='Visit'; SITE='veltrane.example'; REST='for more free household tools'
 # -annotate drops leading spaces, so each run is placed by measured advance;
 # the bars stop label: from trimming the spaces being measured.
 advance() {
