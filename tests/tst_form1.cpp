@@ -63,6 +63,7 @@ private slots:
     void keypadDecimalTypesTheLocaleSeparator();
     void summaryRewriteKeepsScrollAndDiscardsEdits();
     void accessibleNames();
+    void coloursFollowThePalette();
 
 private:
     QWidget *find(const QString &name) const {
@@ -398,6 +399,27 @@ void Form1Test::accessibleNames() {
     m_form->Timer1_Timer();
     QCOMPARE(find("total1")->accessibleName(), "Total Income 40");
     QCOMPARE(find("tottake")->accessibleName(), "Total Income");
+}
+
+void Form1Test::coloursFollowThePalette() {
+    const QPalette original = QGuiApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Midlight, QColor(40, 40, 48));
+    dark.setColor(QPalette::ToolTipBase, QColor(60, 60, 20));
+    dark.setColor(QPalette::Base, QColor(20, 20, 24));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+
+    const auto background = [this](const char *name) {
+        return find(name)->palette().color(QPalette::Window);
+    };
+    QCOMPARE(background("Frame1"), QColor(40, 40, 48));
+    QCOMPARE(background("total1"), QColor(60, 60, 20));
+    QCOMPARE(background("Label12"), QColor(60, 60, 20));
+    QCOMPARE(background("Label10"), QColor(20, 20, 24));
+    QApplication::setPalette(original);
+    QCoreApplication::processEvents();
+    QCOMPARE(background("Frame1"), original.color(QPalette::Midlight));
 }
 
 QTEST_MAIN(Form1Test)

@@ -330,7 +330,8 @@ void Form1::showCentred() {
 
 void Form1::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // A new application palette reaches us as a change of our inherited one.
+    if (event->type() == QEvent::PaletteChange)
         applyColours();
 }
 
