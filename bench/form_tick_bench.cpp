@@ -6,13 +6,12 @@
 #include "ui/amountedit.h"
 #include "ui/form1.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
-
-#include <algorithm>
-#include <cstdio>
 #include <vector>
 
 using namespace tallaby;
@@ -21,8 +20,7 @@ namespace {
 
 constexpr double kTargetMicroseconds = 1000;
 
-double medianMicroseconds(ui::Form1 &form, bool changeEveryTick)
-{
+double medianMicroseconds(ui::Form1 &form, bool changeEveryTick) {
     constexpr int kTicks = 401;
     std::vector<double> samples;
     samples.reserve(kTicks);
@@ -42,8 +40,7 @@ double medianMicroseconds(ui::Form1 &form, bool changeEveryTick)
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
@@ -67,6 +64,7 @@ int main(int argc, char *argv[])
     std::printf("form tick, unchanged worksheet: median %.1f us\n", idle);
     std::printf("form tick, figures changing:    median %.1f us\n", changing);
     const bool met = std::max(idle, changing) < kTargetMicroseconds;
-    std::printf("target: under %.0f us per tick: %s\n", kTargetMicroseconds, met ? "met" : "MISSED");
+    std::printf("target: under %.0f us per tick: %s\n", kTargetMicroseconds,
+                met ? "met" : "MISSED");
     return met ? 0 : 1;
 }

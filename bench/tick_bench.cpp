@@ -6,11 +6,10 @@
 #include "worksheet/memoryfields.h"
 #include "worksheet/recalculation.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include <algorithm>
 #include <cstdio>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <vector>
 
 using namespace tallaby::worksheet;
@@ -19,8 +18,7 @@ namespace {
 
 constexpr double kTargetNs = 20'000;
 
-void fillRealistically(MemoryFields &fields)
-{
+void fillRealistically(MemoryFields &fields) {
     applyStartValues(fields);
     fields.setText(Field::Inc1, QStringLiteral("1,850.50"));
     fields.setText(Field::Inc2, QStringLiteral("920"));
@@ -38,14 +36,14 @@ void fillRealistically(MemoryFields &fields)
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
 
     MemoryFields fields;
     fillRealistically(fields);
-    const TickContext context{NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom)),
-                              [] { return QDate::currentDate(); }};
+    const TickContext context{NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom)), [] {
+                                  return QDate::currentDate();
+                              }};
 
     constexpr int kBatches = 201;
     constexpr int kTicksPerBatch = 500;
@@ -64,8 +62,8 @@ int main(int argc, char *argv[])
     std::sort(perTick.begin(), perTick.end());
 
     const double median = perTick[perTick.size() / 2];
-    std::printf("tick: median %.0f ns, min %.0f ns, max %.0f ns (%d batches of %d ticks)\n",
-                median, perTick.front(), perTick.back(), kBatches, kTicksPerBatch);
+    std::printf("tick: median %.0f ns, min %.0f ns, max %.0f ns (%d batches of %d ticks)\n", median,
+                perTick.front(), perTick.back(), kBatches, kTicksPerBatch);
     std::printf("target: under %.0f ns per tick: %s\n", kTargetNs,
                 median < kTargetNs ? "met" : "MISSED");
     return median < kTargetNs ? 0 : 1;

@@ -58,4 +58,14 @@ TALLABY_BUILD_PACKAGES=(
     qt6-base-dev
     qt6-qpa-plugins
     fonts-liberation
+    libcups2-dev
+)
+
+# What the tests need besides: the end-to-end printing test runs a private print
+# server with PDF queues and reads the PDFs back.
+TALLABY_TEST_PACKAGES=(
+    cups
+    cups-client
+    printer-driver-cups-pdf
+    poppler-utils
 )
