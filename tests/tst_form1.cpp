@@ -1,4 +1,8 @@
 #include "app/commands.h"
+#include "fakeprinter.h"
+#include "pagetext.h"
+#include "printing/summaryprinting.h"
+#include "testsupport.h"
 #include "ui/amountedit.h"
 #include "ui/form1.h"
 #include "ui/summarybox.h"
@@ -6,6 +10,7 @@
 
 #include <memory>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,10 +67,23 @@ private slots:
     void keypadDecimalTypesTheLocaleSeparator_data();
     void keypadDecimalTypesTheLocaleSeparator();
     void summaryRewriteKeepsScrollAndDiscardsEdits();
+    void printCommands_data();
+    void printCommands();
+    void printingWithoutAPrinterTellsTheUser();
     void accessibleNames();
     void coloursFollowThePalette();
 
 private:
+    void makeForm(printing::PrinterAccess printer) {
+        m_form.reset();
+        m_told.clear();
+        m_form = std::make_unique<ui::Form1>(englishTicks(), std::move(printer));
+        m_form->controls().timer->stop(); // tests tick by hand
+        // The form owns its commands.
+        new app::Form1Commands(
+            *m_form, [this](const QUrl &url) { m_opened << url; },
+            [this](const QString &, const QString &message) { m_told << message; });
+    }
     QWidget *find(const QString &name) const {
         auto *widget = m_form->findChild<QWidget *>(name);
         if (!widget)
@@ -76,14 +94,12 @@ private:
 
     std::unique_ptr<ui::Form1> m_form;
     QList<QUrl> m_opened;
+    QStringList m_told;
 };
 
 void Form1Test::init() {
     m_opened.clear();
-    m_form = std::make_unique<ui::Form1>(englishTicks());
-    m_form->controls().timer->stop(); // tests tick by hand
-    // The form owns its commands.
-    new app::Form1Commands(*m_form, [this](const QUrl &url) { m_opened << url; });
+    makeForm(noPrinter());
 }
 
 void Form1Test::geometry_data() {
@@ -366,26 +382,86 @@ void Form1Test::summaryRewriteKeepsScrollAndDiscardsEdits() {
     m_form->sheet().notes->setPlainText(lines.join('\n'));
     m_form->Timer1_Timer();
     const QString written = summary->text();
+    QVERIFY(written.endsWith("NOTES:\r\r" + lines.join('\r')));
 
     QScrollBar *bar = summary->verticalScrollBar();
-    QVERIFY(bar->maximum() > 50);
-    bar->setValue(50);
+    QVERIFY(bar->maximum() > 500);
+    bar->setValue(500);
     const int relayouts = summary->relayoutCount();
     m_form->Timer1_Timer();
-    QCOMPARE(bar->value(), 50);
+    QCOMPARE(bar->value(), 500);
     QCOMPARE(summary->relayoutCount(), relayouts); // unchanged text: no new layout
 
-    // A selection and an edit inside the box are gone at the next tick.
-    summary->selectAll();
+    // A change keeps the reader's place too.
+    edit("c1")->setText("75");
     m_form->Timer1_Timer();
-    QVERIFY(!summary->textCursor().hasSelection());
-    summary->moveCursor(QTextCursor::End);
-    summary->insertPlainText("typed here");
-    bar->setValue(50);
+    QCOMPARE(summary->relayoutCount(), relayouts + 1);
+    QCOMPARE(bar->value(), 500);
+
+    // Typing into the box changes nothing; Ctrl+C copies the whole summary.
+    summary->setFocus();
+    QTest::keyClicks(summary, "typed here");
+    QCOMPARE(summary->text(), m_form->fields().text(Field::RichTextBox1));
+    QTest::keyClick(summary, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), summary->text().replace('\r', '\n'));
+}
+
+void Form1Test::printCommands_data() {
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("the Print Summary button") << false;
+    QTest::newRow("File > Print") << true;
+}
+
+// Both commands print the summary as the box shows it: same pages, lines
+// starting at the same characters as on screen.
+void Form1Test::printCommands() {
+    QFETCH(bool, fromMenu);
+
+    printing::testing::FakePrinter printer;
+    makeForm({[&printer]() -> printing::PrinterOpening {
+                  return std::unique_ptr<printing::PrinterService>(
+                      std::make_unique<printing::testing::BorrowedPrinter>(printer));
+              },
+              printing::kPrintServerWait});
+    printing::SummaryLayout &layout = m_form->sheet().summary->layout();
+    QTRY_VERIFY(layout.hasTargetDevice());
+    QCOMPARE(layout.lineWidth(), 9360); // 8.5 in paper less two one-inch margins
+
+    QString paragraph;
+    for (int i = 0; i < 400; ++i)
+        paragraph += QStringLiteral("household note %1 ").arg(i);
+    m_form->sheet().notes->setPlainText(paragraph);
+    edit("inc1")->setText("1,250.50");
     m_form->Timer1_Timer();
-    QCOMPARE(summary->text(), written);
-    QVERIFY(!summary->toPlainText().contains("typed here"));
-    QCOMPARE(bar->value(), 50);
+
+    if (fromMenu)
+        m_form->controls().print->trigger();
+    else
+        QTest::mouseClick(m_form->controls().printSummary, Qt::LeftButton);
+
+    QVERIFY(m_told.isEmpty());
+    const auto &document = *printer.documents().back();
+    QCOMPARE(document.state, printing::testing::FakePrinter::DocumentState::Ended);
+    QVERIFY(document.pages.size() >= 2);
+    QStringList printed;
+    for (const auto &page : document.pages)
+        printed += printing::testing::drawnLines(*page);
+    QCOMPARE(printing::testing::locateLines(layout.text(), printed),
+             printing::testing::visibleLineStarts(layout));
+    QVERIFY(printed.contains("Your Income          : 1,250.50"));
+}
+
+void Form1Test::printingWithoutAPrinterTellsTheUser() {
+    m_form->showCentred();
+    QTest::mouseClick(m_form->controls().printSummary, Qt::LeftButton);
+    m_form->controls().print->trigger();
+    QCOMPARE(m_told.size(), 2);
+    QVERIFY2(m_told.front().contains("No printer"), qPrintable(m_told.front()));
+    // The worksheet goes on: the summary keeps its screen layout and ticks go on.
+    QVERIFY(!m_form->sheet().summary->layout().hasTargetDevice());
+    edit("c2")->setText("10");
+    m_form->Timer1_Timer();
+    QCOMPARE(m_form->sheet().totex->text(), "10");
 }
 
 void Form1Test::accessibleNames() {

@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "testsupport.h"
 #include "ui/amountedit.h"
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
@@ -192,7 +193,7 @@ void FrmSplashTest::clicks() {
 }
 
 void FrmSplashTest::aboutCommandShowsOneWindow() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     auto *commands = new app::Form1Commands(form, {});
     form.showCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -213,7 +214,7 @@ void FrmSplashTest::aboutCommandShowsOneWindow() {
 }
 
 void FrmSplashTest::aboutIsReopenedFreshAfterClosing() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     auto *commands = new app::Form1Commands(form, {});
     form.controls().about->trigger();
     QPointer<ui::frmSplash> first = commands->aboutWindow();
@@ -231,7 +232,7 @@ void FrmSplashTest::aboutIsReopenedFreshAfterClosing() {
 }
 
 void FrmSplashTest::mainWindowGoesOnWhileAboutIsOpen() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     new app::Form1Commands(form, {});
     form.controls().about->trigger();
     QVERIFY(form.controls().timer->isActive());
@@ -240,7 +241,7 @@ void FrmSplashTest::mainWindowGoesOnWhileAboutIsOpen() {
 }
 
 void FrmSplashTest::exitWithAboutOpenEndsTheRun() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     auto *commands = new app::Form1Commands(form, {});
     form.showCentred();
     form.controls().about->trigger();
@@ -254,7 +255,7 @@ void FrmSplashTest::exitWithAboutOpenEndsTheRun() {
 }
 
 void FrmSplashTest::closingTheMainWindowWaitsForAbout() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     auto *commands = new app::Form1Commands(form, {});
     form.showCentred();
     form.controls().about->trigger();
@@ -279,7 +280,7 @@ void FrmSplashTest::closingTheMainWindowWaitsForAbout() {
 }
 
 void FrmSplashTest::menuMnemonics() {
-    ui::Form1 form;
+    ui::Form1 form({}, noPrinter());
     form.showCentred();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto *file = form.findChild<QMenu *>("mnfile");

@@ -4,12 +4,14 @@
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
 #include "ui/picturebox.h"
+#include "ui/summarybox.h"
 #include "worksheet/fields.h"
 #include "worksheet/maker.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace tallaby::app {
@@ -21,12 +23,15 @@ UrlOpener systemUrlOpener() {
     };
 }
 
-Form1Commands::Form1Commands(ui::Form1 &form, UrlOpener openUrl)
+Form1Commands::Form1Commands(ui::Form1 &form, UrlOpener openUrl, Notifier tellUser)
     : QObject(&form)
     , m_form(form)
-    , m_openUrl(std::move(openUrl)) {
+    , m_openUrl(std::move(openUrl))
+    , m_tellUser(std::move(tellUser)) {
     const ui::Form1::Controls &c = form.controls();
     connect(c.clearValues, &QPushButton::clicked, this, &Form1Commands::Command1_Click);
+    connect(c.printSummary, &QPushButton::clicked, this, &Form1Commands::Command2_Click);
+    connect(c.print, &QAction::triggered, this, &Form1Commands::mnuPrint_Click);
     connect(c.exit, &QAction::triggered, this, &Form1Commands::mnuexit_Click);
     connect(c.about, &QAction::triggered, this, &Form1Commands::mnuabout_Click);
     connect(c.webLink, &ui::ClickableLabel::clicked, this, &Form1Commands::Label12_Click);
@@ -44,6 +49,27 @@ ui::frmSplash *Form1Commands::aboutWindow() const {
 
 void Form1Commands::Command1_Click() {
     worksheet::clearAmounts(m_form.fields());
+}
+
+void Form1Commands::Command2_Click() {
+    printSummary();
+}
+
+void Form1Commands::mnuPrint_Click() {
+    printSummary();
+}
+
+void Form1Commands::printSummary() {
+    const printing::PrintStatus printed =
+        printing::printSummary(m_form.sheet().summary->layout(), m_form.printerAccess());
+    if (printed)
+        return;
+    const QString title = tr("Print Summary");
+    const QString message = printed.failure().message();
+    if (m_tellUser)
+        m_tellUser(title, message);
+    else
+        QMessageBox::warning(&m_form, title, message);
 }
 
 void Form1Commands::mnuexit_Click() {

@@ -16,12 +16,17 @@ namespace tallaby::app {
 using UrlOpener = std::function<void(const QUrl &)>;
 UrlOpener systemUrlOpener();
 
+// Tells the user why a command did not do what they asked.
+using Notifier = std::function<void(const QString &title, const QString &message)>;
+
 // The main window's commands, wired to its controls.
 class Form1Commands final : public QObject {
     Q_OBJECT
 
 public:
-    explicit Form1Commands(ui::Form1 &form, UrlOpener openUrl = systemUrlOpener());
+    // Without a notifier, failures are shown in a message box over the form.
+    explicit Form1Commands(ui::Form1 &form, UrlOpener openUrl = systemUrlOpener(),
+                           Notifier tellUser = {});
     ~Form1Commands() override;
 
     // The About window while it is open; null once it has been closed.
@@ -29,6 +34,8 @@ public:
 
 public slots:
     void Command1_Click();
+    void Command2_Click();
+    void mnuPrint_Click();
     void mnuexit_Click();
     void mnuabout_Click();
     void Label12_Click();
@@ -36,7 +43,10 @@ public slots:
 
 private:
     ui::Form1 &m_form;
+    void printSummary();
+
     UrlOpener m_openUrl;
+    Notifier m_tellUser;
     QPointer<ui::frmSplash> m_about;
 };
 

@@ -104,9 +104,10 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent) {
 
 } // namespace
 
-Form1::Form1(worksheet::TickContext tick, QWidget *parent)
+Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidget *parent)
     : QMainWindow(parent)
-    , m_tick(std::move(tick)) {
+    , m_tick(std::move(tick))
+    , m_printer(std::move(printer)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallaby"));
     setWindowIcon(QIcon(QStringLiteral(":/artwork/window-icon.png")));
@@ -337,9 +338,8 @@ void Form1::changeEvent(QEvent *event) {
 
 void Form1::Form_Load() {
     worksheet::applyStartValues(*this);
-    QFont summaryFont(QStringLiteral("Arial"));
-    summaryFont.setPointSize(10);
-    m_sheet.summary->setFont(summaryFont);
+    // Arial 10 pt at once; the printer's line width once the printer answers.
+    printing::startSummaryPrintLayout(m_sheet.summary->layout(), {}, m_printer);
 }
 
 void Form1::Timer1_Timer() {

@@ -8,9 +8,13 @@
 // - The window is the worksheet's state. Form1 implements the worksheet's
 //   field-access interface over its real controls, and Timer1_Timer runs the
 //   widget-free recalculation (src/worksheet) over it twice a second.
+// - The summary box shows the one layout of the summary that the printer
+//   also uses (src/printing); Form_Load starts looking for the printer in
+//   the background, so a slow print server never delays the window.
 // - Commands (Clear Values, Exit, the web link, printing, About) are wired up
 //   by src/app through controls(); this class only builds and recalculates.
 
+#include "printing/summaryprinting.h"
 #include "worksheet/fields.h"
 #include "worksheet/recalculation.h"
 
@@ -65,13 +69,17 @@ public:
         QTimer *timer = nullptr;             // Timer1
     };
 
-    explicit Form1(worksheet::TickContext tick = {}, QWidget *parent = nullptr);
+    // The tick's locale and clock and the way to the printer come from
+    // outside, so tests can choose them.
+    explicit Form1(worksheet::TickContext tick = {}, printing::PrinterAccess printer = {},
+                   QWidget *parent = nullptr);
     ~Form1() override;
 
     const Worksheet &sheet() const { return m_sheet; }
     const Controls &controls() const { return m_controls; }
     worksheet::WorksheetFields &fields() { return *this; }
     const worksheet::TickResult &lastTick() const { return m_lastTick; }
+    const printing::PrinterAccess &printerAccess() const { return m_printer; }
 
     // Centres the window on its screen and shows it with the focus on the logo.
     void showCentred();
@@ -100,6 +108,7 @@ private:
     void setSelected(worksheet::Option option) override;
 
     worksheet::TickContext m_tick;
+    printing::PrinterAccess m_printer;
     worksheet::TickResult m_lastTick;
     Worksheet m_sheet;
     Controls m_controls;

@@ -1,28 +1,43 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "printing/summarylayout.h"
+
+#include <QAbstractScrollArea>
 
 namespace tallaby::ui {
 
-// The summary box. Every tick writes the whole summary into it: what the
-// user typed or selected inside is discarded, but the reader's scroll
-// position is kept so a summary longer than the box can be read, and an
-// unchanged summary is not laid out again.
-class SummaryBox final : public QPlainTextEdit {
+// The summary box. It shows the summary's one layout, made for the printer,
+// at true size, so its lines break where the printed ones do; until a
+// printer answers, lines break at the box's own width. Every tick writes the
+// whole summary; an unchanged one costs a comparison, and the reader's
+// scroll position is kept either way. Read-only: anything typed into it
+// would be gone at the next tick. Ctrl+C copies the whole summary.
+class SummaryBox final : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
     explicit SummaryBox(QWidget *parent = nullptr);
 
+    printing::SummaryLayout &layout() { return m_layout; }
+
     // Lines are separated by lone carriage returns, as in the text written.
-    QString text() const { return m_text; }
+    QString text() const { return m_layout.text(); }
     void setText(const QString &text);
 
-    // How many times the text was laid out again; for tests and benchmarks.
+    // How many times the lines were laid out again; for tests and benchmarks.
     int relayoutCount() const { return m_relayouts; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
-    QString m_text;
+    void onLayoutChanged();
+    void updateScrollBars();
+    qreal scale() const;
+
+    printing::SummaryLayout m_layout;
     int m_relayouts = 0;
 };
 
