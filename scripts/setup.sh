@@ -64,6 +64,10 @@ TALLABY_BUILD_PACKAGES=(
 # What the tests need besides: the end-to-end printing test runs a private print
 # server with PDF queues and reads the PDFs back.
 TALLABY_TEST_PACKAGES=(
+    dpkg-dev
+    file
+    appstream
+    desktop-file-utils
     cups
     cups-client
     printer-driver-cups-pdf

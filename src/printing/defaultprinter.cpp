@@ -1,6 +1,8 @@
 #include "printing/defaultprinter.h"
 
+#ifdef TALLABY_PRINT_THROUGH_CUPS
 #include "printing/cupsjob.h"
+#endif
 
 #include <cmath>
 #include <limits>
@@ -62,10 +64,13 @@ openDefaultPrinter(std::chrono::milliseconds serverWait) {
     printer->setDocName(kDocumentTitle);
     printer->setCreator(kDocumentTitle);
 
-    auto spool = std::make_unique<QTemporaryDir>();
+    std::unique_ptr<QTemporaryDir> spool;
+#ifdef TALLABY_PRINT_THROUGH_CUPS
+    spool = std::make_unique<QTemporaryDir>();
     if (!spool->isValid())
         return printFailure(PrintError::PrinterFailed, spool->errorString());
     printer->setOutputFileName(spool->filePath(kSpoolFileName));
+#endif
 
     const QPageSize chosen = printer->pageLayout().pageSize();
     return std::unique_ptr<PrinterService>(new DefaultPrinter(
@@ -93,7 +98,8 @@ void DefaultPrinter::closeDocument() {
     if (m_painter && m_painter->isActive())
         m_painter->end();
     m_painter.reset();
-    QFile::remove(m_spool->filePath(kSpoolFileName));
+    if (m_spool)
+        QFile::remove(m_spool->filePath(kSpoolFileName));
 }
 
 double DefaultPrinter::twipsX(double units) const {
@@ -175,21 +181,28 @@ PrintStatus DefaultPrinter::endDocument() {
         return noDocument();
     const bool written = m_painter->end() && m_printer->printerState() != QPrinter::Error;
     m_painter.reset();
-    const QString path = m_spool->filePath(kSpoolFileName);
     if (!written) {
         closeDocument();
         return printFailure(PrintError::PrinterFailed,
                             QStringLiteral("could not finish the print document"));
     }
+#ifdef TALLABY_PRINT_THROUGH_CUPS
+    const QString path = m_spool->filePath(kSpoolFileName);
     auto job = submitPdfJob(m_name, path, kDocumentTitle, m_pageSize.key(), m_serverWait);
     closeDocument();
     if (!job)
         return job.failure();
     m_lastJobId = *job;
+#endif
     return printOk();
 }
 
 PrintStatus DefaultPrinter::abortDocument() {
+#ifndef TALLABY_PRINT_THROUGH_CUPS
+    // Without our own spool the platform's engine holds the job; drop it there.
+    if (isOpen())
+        m_printer->abort();
+#endif
     closeDocument();
     return printOk();
 }

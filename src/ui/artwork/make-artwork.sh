@@ -42,6 +42,24 @@ convert -size 16x16 xc:none +antialias \
     -define png:bit-depth=8 -define png:color-type=3 \
     PNG8:window-icon.png
 
+# The desktop's application icon: the same emblem drawn large and smooth, then
+# scaled down for the theme's sizes; at 16 px the hand-drawn window icon serves.
+mkdir -p icons
+convert -size 256x256 xc:none \
+    -fill "$EDGE"       -draw 'roundrectangle 8,8 247,247 44,44' \
+    -fill "$LIGHT"      -draw 'roundrectangle 16,16 239,239 36,36' \
+    -fill "$TILE"       -draw 'roundrectangle 22,22 237,237 32,32' \
+    -fill "$INK_SHADOW" -draw 'rectangle 60,58 212,94' -draw 'rectangle 120,94 152,176' \
+    -fill "$INK"        -draw 'rectangle 52,50 204,86' -draw 'rectangle 112,86 144,168' \
+    -fill "$GOLD_DARK"  -draw 'rectangle 52,186 204,200' -draw 'rectangle 52,212 204,226' \
+    -fill "$GOLD"       -draw 'rectangle 52,184 204,196' -draw 'rectangle 52,210 204,222' \
+    "${NO_DATES[@]}" -define png:exclude-chunks=date,time "$tmp/icon-256.png"
+for size in 256 128 48 32; do
+    convert "$tmp/icon-256.png" -filter Lanczos -resize ${size}x${size} \
+        "${NO_DATES[@]}" -define png:exclude-chunks=date,time PNG32:icons/tallaby-$size.png
+done
+cp window-icon.png icons/tallaby-16.png
+
 # Hard edges only: the icon's mask is on/off, and the about box stretches it
 # to 121 x 159, where a soft edge would show as a smear. The six clear
 # columns on the right let the product name show through beside it.
