@@ -83,13 +83,13 @@ PrintStatus openDocument(PrinterService &printer, DocumentGuard &document) {
 PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterService &printer,
                                             qint32 leftMargin, qint32 rightMargin) {
     DocumentGuard document(printer);
-    // 1-2. A document gives the page's device context; sizes in twips.
+    // A document gives the page's device context; sizes in twips.
     if (auto status = openDocument(printer, document); !status)
         return status.failure();
     if (auto status = printer.useTwips(); !status)
         return status.failure();
 
-    // 3. The left physical offset in whole twips.
+    // The left physical offset in whole twips.
     auto page = printer.deviceContext();
     if (!page)
         return page.failure();
@@ -100,7 +100,7 @@ PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterServi
     if (!leftOffset)
         return leftOffset;
 
-    // 4-6. The edges relative to the printable area; the offset cancels in the width.
+    // The edges relative to the printable area; the offset cancels in the width.
     auto leftEdge = subtract(leftMargin, *leftOffset);
     if (!leftEdge)
         return leftEdge;
@@ -114,33 +114,31 @@ PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterServi
     if (!lineWidth)
         return lineWidth;
 
-    // 7-8. The printer's own metrics become the control's target device.
+    // The printer's own metrics become the control's target device.
     auto target = printer.createTargetDevice();
     if (!target)
         return target.failure();
     control.setTargetDevice(*target, *lineWidth);
 
-    // 9. Start-up prints nothing.
+    // Start-up prints nothing.
     document.closed();
     if (auto status = printer.abortDocument(); !status)
         return status.failure();
 
-    // 10.
     return *lineWidth;
 }
 
 PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, qint32 leftMargin,
                               qint32 topMargin, qint32 rightMargin, qint32 bottomMargin) {
-    CacheRelease release(control); // 10, on every path
+    CacheRelease release(control); // on every path, failures included
     DocumentGuard document(printer);
 
-    // 1-2.
     if (auto status = openDocument(printer, document); !status)
         return status;
     if (auto status = printer.useTwips(); !status)
         return status;
 
-    // 3. Physical offsets in whole twips, each from its own reading of the page.
+    // Physical offsets in whole twips, each from its own reading of the page.
     auto pageForX = printer.deviceContext();
     if (!pageForX)
         return pageForX.failure();
@@ -160,7 +158,7 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
     if (!topOffset)
         return topOffset.failure();
 
-    // 4. The print rectangle: left, top, right, bottom.
+    // The print rectangle: left, top, right, bottom.
     RenderRange range;
     auto left = subtract(leftMargin, *leftOffset);
     if (!left)
@@ -182,7 +180,7 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
         return bottom.failure();
     range.rect = {*left, *top, *right, *bottom};
 
-    // 5. The page rectangle.
+    // The page rectangle.
     auto printableWidth = printer.printableWidth();
     if (!printableWidth)
         return printableWidth.failure();
@@ -197,7 +195,7 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
         return pageBottom.failure();
     range.page = {0, 0, *pageRight, *pageBottom};
 
-    // 6. Drawn on and measured on the current page, from two readings.
+    // Drawn on and measured on the current page, from two readings.
     auto fillPages = [&]() -> PrintStatus {
         auto drawOn = printer.deviceContext();
         if (!drawOn)
@@ -214,10 +212,10 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
     range.first = 0;
     range.last = -1;
 
-    // 7. Read once: the summary does not change while this runs.
+    // Read once: the summary does not change while this runs.
     const qint32 length = control.length();
 
-    // 8. One pass per page.
+    // One pass per page.
     for (;;) {
         auto next = control.render(range);
         if (!next)
@@ -235,7 +233,6 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
             return status;
     }
 
-    // 9.
     document.closed();
     if (auto status = printer.endDocument(); !status) {
         // Whatever the printer kept of a document it did not take is dropped.
