@@ -72,4 +72,8 @@ TALLABY_TEST_PACKAGES=(
     cups-client
     printer-driver-cups-pdf
     poppler-utils
+    # The worksheet fuzzer: Clang and its libFuzzer and sanitizer runtimes
+    # (GCC's sanitizer runtimes come with build-essential).
+    clang-14
+    libclang-rt-14-dev
 )
