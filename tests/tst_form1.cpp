@@ -489,13 +489,23 @@ void Form1Test::coloursFollowThePalette() {
     const auto background = [this](const char *name) {
         return find(name)->palette().color(QPalette::Window);
     };
-    QCOMPARE(background("Frame1"), QColor(40, 40, 48));
+    // Frames paint their colour; (892, 300) is bare Frame1 right of the expense frame.
+    // The style may blend its panel over it by a shade.
+    const auto frame1Is = [this](const QColor &expected) {
+        const QColor seen = find("Frame1")->grab().toImage().pixelColor(892, 300);
+        return qAbs(seen.red() - expected.red()) <= 3 &&
+               qAbs(seen.green() - expected.green()) <= 3 &&
+               qAbs(seen.blue() - expected.blue()) <= 3;
+    };
+    QVERIFY(frame1Is(QColor(40, 40, 48)));
     QCOMPARE(background("total1"), QColor(60, 60, 20));
     QCOMPARE(background("Label12"), QColor(60, 60, 20));
     QCOMPARE(background("Label10"), QColor(20, 20, 24));
     QApplication::setPalette(original);
     QCoreApplication::processEvents();
-    QCOMPARE(background("Frame1"), original.color(QPalette::Midlight));
+    QVERIFY(frame1Is(original.color(QPalette::Midlight)));
+    // Controls in the frames keep the application's palette, and so share its drawing cache.
+    QCOMPARE(find("Combo7")->palette().cacheKey(), find("c7")->palette().cacheKey());
 }
 
 QTEST_MAIN(Form1Test)

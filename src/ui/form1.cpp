@@ -2,6 +2,7 @@
 
 #include "ui/amountedit.h"
 #include "ui/clickablelabel.h"
+#include "ui/filled.h"
 #include "ui/form1layout.h"
 #include "ui/picturebox.h"
 #include "ui/summarybox.h"
@@ -55,7 +56,7 @@ bool isAmountName(const QString &name) {
 QWidget *createControl(const ControlSpec &spec, QWidget *parent) {
     switch (spec.kind) {
     case ControlKind::Frame:
-        return new QGroupBox(spec.caption, parent);
+        return new Filled<QGroupBox>(spec.caption, parent);
     case ControlKind::Label: {
         QLabel *label = (spec.look & Link) ? new ClickableLabel(parent) : new QLabel(parent);
         label->setText(spec.caption);
@@ -113,7 +114,6 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
     setWindowIcon(QIcon(QStringLiteral(":/artwork/window-icon.png")));
 
     createUi();
-    centralWidget()->setFont(fittingFont());
     createMenus();
     createTimer();
     applyColours();
@@ -128,8 +128,11 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
 Form1::~Form1() = default;
 
 void Form1::createUi() {
-    auto *client = new QWidget(this);
+    auto *client = new Filled<QWidget>(this);
     client->setObjectName(QStringLiteral("Form1Client"));
+    client->setFill(SystemColor::InactiveCaptionText);
+    // Before the controls exist, so none of them has to take a font change.
+    client->setFont(fittingFont());
     setCentralWidget(client);
     m_byName.insert(QStringLiteral("Form1"), client);
 
@@ -239,7 +242,6 @@ void Form1::createTimer() {
 }
 
 void Form1::applyColours() {
-    setBackground(centralWidget(), SystemColor::InactiveCaptionText);
     for (const ControlSpec &spec : form1Layout()) {
         QWidget *widget = control(spec.name);
         switch (spec.kind) {
@@ -249,7 +251,7 @@ void Form1::applyColours() {
                 if (spec.name == QLatin1String(frame.name))
                     colour = frame.colour;
             }
-            setBackground(widget, colour);
+            static_cast<Filled<QGroupBox> *>(widget)->setFill(colour);
             break;
         }
         case ControlKind::Label:
