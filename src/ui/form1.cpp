@@ -10,6 +10,7 @@
 #include "worksheet/categories.h"
 
 #include <algorithm>
+#include <cmath>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -190,28 +191,32 @@ void Form1::createUi() {
 // it: keep the platform's family and step its size down until every caption
 // fits its box.
 QFont Form1::fittingFont() const {
-    QFont font = QApplication::font(this);
     constexpr qreal kSmallest = 6.0;
     constexpr int kButtonPadding = 8;
-    for (qreal size = font.pointSizeF(); size >= kSmallest; size -= 0.5) {
-        font.setPointSizeF(size);
+    // How much wider than its box a caption is at this font, the worst of them.
+    const auto overflow = [](const QFont &font) {
         const QFontMetricsF metrics(font);
-        const bool fits =
-            std::all_of(form1Layout().begin(), form1Layout().end(), [&](const ControlSpec &spec) {
-                const QRect box = spec.rect.toPixels();
-                switch (spec.kind) {
-                case ControlKind::Label:
-                    return metrics.horizontalAdvance(spec.caption) <= box.width();
-                case ControlKind::CommandButton:
-                    return metrics.horizontalAdvance(spec.caption) + kButtonPadding <= box.width();
-                default:
-                    return true;
-                }
-            });
-        if (fits)
-            break;
+        qreal worst = 0;
+        for (const ControlSpec &spec : form1Layout()) {
+            const int padding = spec.kind == ControlKind::CommandButton ? kButtonPadding : 0;
+            if (spec.kind == ControlKind::Label || spec.kind == ControlKind::CommandButton)
+                worst = std::max(worst, (metrics.horizontalAdvance(spec.caption) + padding) /
+                                            spec.rect.toPixels().width());
+        }
+        return worst;
+    };
+    QFont font = QApplication::font(this);
+    // Text width grows about linearly with the size, so start from the
+    // estimate and step down only where hinting disagrees.
+    const qreal worst = overflow(font);
+    qreal size = font.pointSizeF();
+    if (worst > 1)
+        size = std::max(kSmallest, std::floor(2 * size / worst) / 2);
+    for (;; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (size <= kSmallest || overflow(font) <= 1)
+            return font;
     }
-    return font;
 }
 
 void Form1::createMenus() {
