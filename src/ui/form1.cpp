@@ -345,8 +345,14 @@ void Form1::changeEvent(QEvent *event) {
 
 void Form1::Form_Load() {
     worksheet::applyStartValues(*this);
-    // Arial 10 pt at once; the printer's line width once the printer answers.
-    printing::startSummaryPrintLayout(m_sheet.summary->layout(), {}, m_printer);
+    // Arial 10 pt at once. The printer's line width follows once the printer
+    // answers; the search starts from the event loop, once the window is up, so
+    // loading the print stack never competes with showing the window.
+    printing::SummaryLayout &layout = m_sheet.summary->layout();
+    layout.setFont(QStringLiteral("Arial"), 10);
+    QTimer::singleShot(0, &layout, [&layout, printer = m_printer] {
+        printing::startSummaryPrintLayout(layout, {}, printer);
+    });
 }
 
 void Form1::Timer1_Timer() {
