@@ -54,23 +54,23 @@ bool isAmountName(const QString &name) {
     return false;
 }
 
-QWidget *createControl(const ControlSpec &spec, QWidget *parent) {
-    switch (spec.kind) {
+QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
+    switch (entry.kind) {
     case ControlKind::Frame:
-        return new Filled<QGroupBox>(spec.caption, parent);
+        return new Filled<QGroupBox>(entry.caption, parent);
     case ControlKind::Label: {
-        QLabel *label = (spec.look & Link) ? new ClickableLabel(parent) : new QLabel(parent);
-        label->setText(spec.caption);
+        QLabel *label = (entry.look & Link) ? new ClickableLabel(parent) : new QLabel(parent);
+        label->setText(entry.caption);
         label->setTextFormat(Qt::PlainText);
-        label->setAlignment(((spec.look & Centred) ? Qt::AlignHCenter : Qt::AlignLeft) |
+        label->setAlignment(((entry.look & Centred) ? Qt::AlignHCenter : Qt::AlignLeft) |
                             Qt::AlignTop);
-        if (spec.look & SingleBorder)
+        if (entry.look & SingleBorder)
             label->setFrameStyle(QFrame::Box | QFrame::Plain);
         return label;
     }
     case ControlKind::TextBox: {
-        QLineEdit *edit = isAmountName(spec.name) ? new AmountEdit(parent) : new QLineEdit(parent);
-        edit->setText(spec.caption);
+        QLineEdit *edit = isAmountName(entry.name) ? new AmountEdit(parent) : new QLineEdit(parent);
+        edit->setText(entry.caption);
         return edit;
     }
     case ControlKind::ComboBox: {
@@ -80,22 +80,22 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent) {
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(worksheet::expenseCategories());
         combo->setCurrentIndex(-1);
-        combo->setEditText(spec.caption);
+        combo->setEditText(entry.caption);
         // Offer the categories while typing without replacing what is typed.
         combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
         return combo;
     }
     case ControlKind::OptionButton:
-        return new QRadioButton(spec.caption, parent);
+        return new QRadioButton(entry.caption, parent);
     case ControlKind::CommandButton: {
-        auto *button = new QPushButton(spec.caption, parent);
+        auto *button = new QPushButton(entry.caption, parent);
         button->setAutoDefault(false);
         return button;
     }
     case ControlKind::PictureBox:
         return new PictureBox(parent);
     case ControlKind::RichTextBox:
-        if (spec.name == QLatin1String("RichTextBox1"))
+        if (entry.name == QLatin1String("RichTextBox1"))
             return new SummaryBox(parent);
         auto *notes = new QPlainTextEdit(parent);
         notes->setTabChangesFocus(true);
@@ -137,13 +137,13 @@ void Form1::createUi() {
     setCentralWidget(client);
     m_byName.insert(QStringLiteral("Form1"), client);
 
-    for (const ControlSpec &spec : form1Layout()) {
-        QWidget *widget = createControl(spec, m_byName.value(spec.container));
-        widget->setObjectName(spec.name);
-        widget->setGeometry(spec.rect.toPixels());
-        if (spec.look & Disabled)
+    for (const LayoutEntry &entry : form1Layout()) {
+        QWidget *widget = createControl(entry, m_byName.value(entry.container));
+        widget->setObjectName(entry.name);
+        widget->setGeometry(entry.rect.toPixels());
+        if (entry.look & Disabled)
             widget->setEnabled(false);
-        m_byName.insert(spec.name, widget);
+        m_byName.insert(entry.name, widget);
     }
 
     // Controls with a window of their own lie in front of labels; among the
@@ -197,11 +197,11 @@ QFont Form1::fittingFont() const {
     const auto overflow = [](const QFont &font) {
         const QFontMetricsF metrics(font);
         qreal worst = 0;
-        for (const ControlSpec &spec : form1Layout()) {
-            const int padding = spec.kind == ControlKind::CommandButton ? kButtonPadding : 0;
-            if (spec.kind == ControlKind::Label || spec.kind == ControlKind::CommandButton)
-                worst = std::max(worst, (metrics.horizontalAdvance(spec.caption) + padding) /
-                                            spec.rect.toPixels().width());
+        for (const LayoutEntry &entry : form1Layout()) {
+            const int padding = entry.kind == ControlKind::CommandButton ? kButtonPadding : 0;
+            if (entry.kind == ControlKind::Label || entry.kind == ControlKind::CommandButton)
+                worst = std::max(worst, (metrics.horizontalAdvance(entry.caption) + padding) /
+                                            entry.rect.toPixels().width());
         }
         return worst;
     };
@@ -247,22 +247,22 @@ void Form1::createTimer() {
 }
 
 void Form1::applyColours() {
-    for (const ControlSpec &spec : form1Layout()) {
-        QWidget *widget = control(spec.name);
-        switch (spec.kind) {
+    for (const LayoutEntry &entry : form1Layout()) {
+        QWidget *widget = control(entry.name);
+        switch (entry.kind) {
         case ControlKind::Frame: {
             SystemColor colour = SystemColor::ButtonFace;
             for (const FrameColour &frame : kFrameColours) {
-                if (spec.name == QLatin1String(frame.name))
+                if (entry.name == QLatin1String(frame.name))
                     colour = frame.colour;
             }
             static_cast<Filled<QGroupBox> *>(widget)->setFill(colour);
             break;
         }
         case ControlKind::Label:
-            if (spec.look & WindowColours)
+            if (entry.look & WindowColours)
                 setColors(widget, SystemColor::Window, SystemColor::WindowText);
-            else if (spec.look & InfoBackground)
+            else if (entry.look & InfoBackground)
                 setColors(widget, SystemColor::InfoBackground, SystemColor::ButtonText);
             else
                 setColors(widget, SystemColor::ButtonFace, SystemColor::ButtonText);
@@ -311,13 +311,13 @@ void Form1::setUpTabOrder() {
         connect(option, &QRadioButton::toggled, this, onlySelectedTakesTab);
     onlySelectedTakesTab();
 
-    std::vector<const ControlSpec *> stops;
-    for (const ControlSpec &spec : form1Layout()) {
-        if (spec.tabIndex != kNoTabIndex && control(spec.name)->focusPolicy() != Qt::NoFocus)
-            stops.push_back(&spec);
+    std::vector<const LayoutEntry *> stops;
+    for (const LayoutEntry &entry : form1Layout()) {
+        if (entry.tabIndex != kNoTabIndex && control(entry.name)->focusPolicy() != Qt::NoFocus)
+            stops.push_back(&entry);
     }
     std::sort(stops.begin(), stops.end(),
-              [](const ControlSpec *a, const ControlSpec *b) { return a->tabIndex < b->tabIndex; });
+              [](const LayoutEntry *a, const LayoutEntry *b) { return a->tabIndex < b->tabIndex; });
     for (std::size_t i = 1; i < stops.size(); ++i)
         setTabOrder(control(stops[i - 1]->name), control(stops[i]->name));
 }

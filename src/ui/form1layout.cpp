@@ -26,7 +26,7 @@ int amountTabIndex(int row) {
     return 67;
 }
 
-void appendExpenseRows(std::vector<ControlSpec> &layout) {
+void appendExpenseRows(std::vector<LayoutEntry> &layout) {
     for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
         const bool left = row <= 16;
         const int top = 240 + 360 * (left ? row - 1 : row - 17);
@@ -45,10 +45,10 @@ void appendExpenseRows(std::vector<ControlSpec> &layout) {
     }
 }
 
-std::vector<ControlSpec> makeLayout() {
+std::vector<LayoutEntry> makeLayout() {
     const QString maker = QLatin1String(kMakerAddress);
     // clang-format off
-    std::vector<ControlSpec> layout = {
+    std::vector<LayoutEntry> layout = {
         // name            kind               container  Left, Top, Width, Height   TabIndex  caption / text
         {"Frame1",         K::Frame,          "Form1",  {0, 0, 13455, 8895},        kNoTabIndex,  {}},
         {"Frame2",         K::Frame,          "Frame1", {3360, 120, 5295, 1455},    kNoTabIndex,  "Income Details After Deductions"},
@@ -102,8 +102,8 @@ std::vector<ControlSpec> makeLayout() {
 
 } // namespace
 
-const std::vector<ControlSpec> &form1Layout() {
-    static const std::vector<ControlSpec> layout = makeLayout();
+const std::vector<LayoutEntry> &form1Layout() {
+    static const std::vector<LayoutEntry> layout = makeLayout();
     return layout;
 }
 

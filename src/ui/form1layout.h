@@ -31,7 +31,7 @@ enum Look : unsigned {
 
 inline constexpr int kNoTabIndex = -1;
 
-struct ControlSpec {
+struct LayoutEntry {
     QString name;
     ControlKind kind;
     QString container; // "Form1" for the client area
@@ -47,6 +47,6 @@ inline constexpr int kForm1ClientHeight = 8880;
 
 // Every control of the main window, containers before what they hold, in
 // creation order. The 28 expense rows come from one rule.
-const std::vector<ControlSpec> &form1Layout();
+const std::vector<LayoutEntry> &form1Layout();
 
 } // namespace tallaby::ui

@@ -20,7 +20,7 @@ namespace {
 inline constexpr TwipRect kClientArea{0, 0, 7380, 4245};
 inline constexpr TwipRect kFrame1{150, 60, 7080, 4050};
 
-struct LabelSpec {
+struct LabelEntry {
     const char *name;
     TwipRect rect;
     qreal pointSize;
@@ -31,7 +31,7 @@ struct LabelSpec {
 
 // The labels in Frame1, back to front.
 // clang-format off
-constexpr LabelSpec kLabels[] = {
+constexpr LabelEntry kLabels[] = {
     // name                 Left, Top, Width, Height       Arial pt  bold   alignment        size follows text
     {"lblWarning",        {2280, 3660, 2535, 195},         8.25,     false, Qt::AlignLeft,   false},
     {"lblCompany",        {4560, 3270, 2415, 255},         8.25,     false, Qt::AlignLeft,   false},
@@ -83,18 +83,18 @@ void frmSplash::createUi() {
     m_frame->setGeometry(kFrame1.toPixels());
     m_frame->installEventFilter(this);
 
-    for (const LabelSpec &spec : kLabels) {
-        auto *label = new QLabel(captionOf(QLatin1String(spec.name)), m_frame);
-        label->setObjectName(QLatin1String(spec.name));
+    for (const LabelEntry &entry : kLabels) {
+        auto *label = new QLabel(captionOf(QLatin1String(entry.name)), m_frame);
+        label->setObjectName(QLatin1String(entry.name));
         label->setTextFormat(Qt::PlainText);
         QFont font(QStringLiteral("Arial"));
-        font.setPointSizeF(spec.pointSize);
-        font.setBold(spec.bold);
+        font.setPointSizeF(entry.pointSize);
+        font.setBold(entry.bold);
         label->setFont(font);
-        label->setAlignment(spec.alignment | Qt::AlignTop);
+        label->setAlignment(entry.alignment | Qt::AlignTop);
         setColors(label, SystemColor::ButtonFace, SystemColor::ButtonText);
-        label->setGeometry(spec.rect.toPixels());
-        if (spec.sizeFollowsText)
+        label->setGeometry(entry.rect.toPixels());
+        if (entry.sizeFollowsText)
             label->resize(label->sizeHint());
     }
     auto *productName = m_frame->findChild<QLabel *>(QStringLiteral("lblProductName"));
