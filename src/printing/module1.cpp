@@ -39,6 +39,20 @@ PrintResult<qint32> subtract(const PrintResult<qint32> &a, qint32 b) {
     return a ? subtract(*a, b) : a;
 }
 
+enum class Axis { X, Y };
+
+// The current page's physical offset on one axis, in whole twips.
+PrintResult<qint32> physicalOffset(PrinterService &printer, Axis axis) {
+    const auto page = printer.deviceContext();
+    if (!page)
+        return page.failure();
+    const auto twips = axis == Axis::X ? printer.deviceUnitsToTwipsX(page->physicalOffset.x())
+                                       : printer.deviceUnitsToTwipsY(page->physicalOffset.y());
+    if (!twips)
+        return twips.failure();
+    return roundHalfEven(*twips);
+}
+
 // Drops the open document unless the routine got to the end of it.
 class DocumentGuard {
 public:
@@ -89,14 +103,7 @@ PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterServi
     if (auto status = printer.useTwips(); !status)
         return status.failure();
 
-    // The left physical offset in whole twips.
-    auto page = printer.deviceContext();
-    if (!page)
-        return page.failure();
-    auto offsetTwips = printer.deviceUnitsToTwipsX(page->physicalOffset.x());
-    if (!offsetTwips)
-        return offsetTwips.failure();
-    auto leftOffset = roundHalfEven(*offsetTwips);
+    auto leftOffset = physicalOffset(printer, Axis::X);
     if (!leftOffset)
         return leftOffset;
 
@@ -139,22 +146,10 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
         return status;
 
     // Physical offsets in whole twips, each from its own reading of the page.
-    auto pageForX = printer.deviceContext();
-    if (!pageForX)
-        return pageForX.failure();
-    auto leftTwips = printer.deviceUnitsToTwipsX(pageForX->physicalOffset.x());
-    if (!leftTwips)
-        return leftTwips.failure();
-    auto leftOffset = roundHalfEven(*leftTwips);
+    auto leftOffset = physicalOffset(printer, Axis::X);
     if (!leftOffset)
         return leftOffset.failure();
-    auto pageForY = printer.deviceContext();
-    if (!pageForY)
-        return pageForY.failure();
-    auto topTwips = printer.deviceUnitsToTwipsY(pageForY->physicalOffset.y());
-    if (!topTwips)
-        return topTwips.failure();
-    auto topOffset = roundHalfEven(*topTwips);
+    auto topOffset = physicalOffset(printer, Axis::Y);
     if (!topOffset)
         return topOffset.failure();
 
