@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <QPaintEngine>
 #include <QPaintEngineState>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTextItem>
 
 namespace tallaby::printing::testing {
@@ -20,7 +21,6 @@ public:
     bool end() override { return true; }
     Type type() const override { return QPaintEngine::User; }
     void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
-
     void updateState(const QPaintEngineState &state) override {
         if (state.state() & QPaintEngine::DirtyTransform)
             m_transform = state.transform();
@@ -29,7 +29,6 @@ public:
                      ? painter()->transform().mapRect(painter()->clipBoundingRect())
                      : QRectF();
     }
-
     void drawTextItem(const QPointF &position, const QTextItem &item) override {
         m_device.m_texts.push_back({item.text(), m_transform.map(position), m_clip});
     }
@@ -52,90 +51,53 @@ QPaintEngine *RecordingDevice::paintEngine() const {
 }
 
 int RecordingDevice::metric(PaintDeviceMetric metric) const {
-    switch (metric) {
-    case PdmWidth:
-        return m_size.width();
-    case PdmHeight:
-        return m_size.height();
-    case PdmWidthMM:
-        return qRound(m_size.width() * 25.4 / m_resolution);
-    case PdmHeightMM:
-        return qRound(m_size.height() * 25.4 / m_resolution);
-    case PdmNumColors:
-        return INT_MAX;
-    case PdmDepth:
-        return 32;
-    case PdmDpiX:
-    case PdmDpiY:
-    case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY:
-        return m_resolution;
-    case PdmDevicePixelRatio:
-        return 1;
-    case PdmDevicePixelRatioScaled:
-        return static_cast<int>(devicePixelRatioFScale());
-    }
-    return 0;
+    const int w = m_size.width(), h = m_size.height(), r = m_resolution;
+    // In PaintDeviceMetric's order from PdmWidth = 1: size, size in mm, colours,
+    // depth, four resolutions, pixel ratio, scaled pixel ratio.
+    const int values[] = {
+        0, w, h, qRound(w * 25.4 / r),         qRound(h * 25.4 / r), INT_MAX, 32, r, r,
+        r, r, 1, int(devicePixelRatioFScale())};
+    return values[metric];
 }
 
-FakePrinter::FakePrinter(Paper paper)
-    : m_paper(paper) {}
-
-FakePrinter::FakePrinter()
-    : FakePrinter(Paper{}) {}
-
-FakePrinter::~FakePrinter() {
-    if (m_painter && m_painter->isActive())
-        m_painter->end();
-}
-
-void FakePrinter::failOn(const QString &operation, int occurrence, PrintError error) {
-    m_failures[{operation, occurrence}] = error;
-}
-
-bool FakePrinter::hasOpenDocument() const {
-    return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
-}
+FakePrinter::~FakePrinter() = default;
 
 int FakePrinter::documentCount(DocumentState state) const {
-    int n = 0;
-    for (const auto &document : m_documents)
-        n += document->state == state;
-    return n;
+    return int(std::count_if(m_documents.begin(), m_documents.end(),
+                             [state](const auto &document) { return document->state == state; }));
 }
 
-std::optional<PrintFailure> FakePrinter::enter(const QString &operation) {
-    m_calls.append(operation);
-    const auto failure = m_failures.find({operation, count(operation)});
-    if (failure == m_failures.end())
-        return std::nullopt;
-    return printFailure(failure->second, QStringLiteral("%1 failed as scripted").arg(operation));
+std::optional<PrintFailure> FakePrinter::fails(const QString &operation, bool needsDocument) {
+    if (auto it = m_failures.find({operation, ++m_calls[operation]}); it != m_failures.end())
+        return printFailure(it->second, operation + QStringLiteral(" failed as scripted"));
+    if (needsDocument && !hasOpenDocument())
+        return printFailure(PrintError::NoDocument);
+    return std::nullopt;
 }
 
 QSize FakePrinter::printableUnits() const {
-    const qint64 width = qint64(m_paper.widthTwips) * m_paper.resolution / 1440;
-    const qint64 height = qint64(m_paper.heightTwips) * m_paper.resolution / 1440;
-    return QSize(static_cast<int>(std::clamp<qint64>(width - 2 * m_paper.offset.x(), 1, 1 << 24)),
-                 static_cast<int>(std::clamp<qint64>(height - 2 * m_paper.offset.y(), 1, 1 << 24)));
+    const auto units = [this](qint32 twips, int offset) {
+        const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
+        return int(std::clamp<qint64>(size, 1, 1 << 24));
+    };
+    return {units(m_paper.widthTwips, m_paper.offset.x()),
+            units(m_paper.heightTwips, m_paper.offset.y())};
 }
 
 void FakePrinter::startPage() {
-    if (m_painter && m_painter->isActive())
-        m_painter->end();
+    m_painter.reset(); // ends the page before
     auto &pages = m_documents.back()->pages;
     pages.push_back(std::make_unique<RecordingDevice>(printableUnits(), m_paper.resolution));
     m_painter = std::make_unique<QPainter>(pages.back().get());
 }
 
 void FakePrinter::closeDocument(DocumentState state) {
-    if (m_painter && m_painter->isActive())
-        m_painter->end();
     m_painter.reset();
     m_documents.back()->state = state;
 }
 
 PrintStatus FakePrinter::printText(const QString &) {
-    if (auto failure = enter(QStringLiteral("printText")))
+    if (auto failure = fails("printText"))
         return *failure;
     if (!hasOpenDocument()) {
         m_documents.push_back(std::make_unique<Document>());
@@ -145,84 +107,33 @@ PrintStatus FakePrinter::printText(const QString &) {
 }
 
 PrintStatus FakePrinter::useTwips() {
-    if (auto failure = enter(QStringLiteral("useTwips")))
-        return *failure;
-    m_twips = true;
-    return printOk();
+    auto done = value("useTwips", Done{});
+    m_twips = m_twips || done.ok();
+    return done;
 }
 
 PrintResult<PageContext> FakePrinter::deviceContext() {
-    if (auto failure = enter(QStringLiteral("deviceContext")))
+    if (auto failure = fails("deviceContext", true))
         return *failure;
-    if (!hasOpenDocument())
-        return printFailure(PrintError::NoDocument);
     return PageContext{m_painter.get(), m_documents.back()->pages.back().get(), m_paper.offset};
 }
 
-PrintResult<double> FakePrinter::deviceUnitsToTwipsX(double units) {
-    if (auto failure = enter(QStringLiteral("deviceUnitsToTwipsX")))
-        return *failure;
-    return units * 1440.0 / m_paper.resolution;
-}
-
-PrintResult<double> FakePrinter::deviceUnitsToTwipsY(double units) {
-    if (auto failure = enter(QStringLiteral("deviceUnitsToTwipsY")))
-        return *failure;
-    return units * 1440.0 / m_paper.resolution;
-}
-
-PrintResult<qint32> FakePrinter::paperWidth() {
-    if (auto failure = enter(QStringLiteral("paperWidth")))
-        return *failure;
-    return m_paper.widthTwips;
-}
-
-PrintResult<qint32> FakePrinter::paperHeight() {
-    if (auto failure = enter(QStringLiteral("paperHeight")))
-        return *failure;
-    return m_paper.heightTwips;
-}
-
-PrintResult<double> FakePrinter::printableWidth() {
-    if (auto failure = enter(QStringLiteral("printableWidth")))
-        return *failure;
-    const double units = printableUnits().width();
-    return m_twips ? units * 1440.0 / m_paper.resolution : units;
-}
-
-PrintResult<double> FakePrinter::printableHeight() {
-    if (auto failure = enter(QStringLiteral("printableHeight")))
-        return *failure;
-    const double units = printableUnits().height();
-    return m_twips ? units * 1440.0 / m_paper.resolution : units;
-}
-
-PrintResult<TargetDevice> FakePrinter::createTargetDevice() {
-    if (auto failure = enter(QStringLiteral("createTargetDevice")))
-        return *failure;
-    return TargetDevice(m_paper.resolution);
-}
-
 PrintStatus FakePrinter::newPage() {
-    if (auto failure = enter(QStringLiteral("newPage")))
+    if (auto failure = fails("newPage", true))
         return *failure;
-    if (!hasOpenDocument())
-        return printFailure(PrintError::NoDocument);
     startPage();
     return printOk();
 }
 
 PrintStatus FakePrinter::endDocument() {
-    if (auto failure = enter(QStringLiteral("endDocument")))
+    if (auto failure = fails("endDocument", true))
         return *failure;
-    if (!hasOpenDocument())
-        return printFailure(PrintError::NoDocument);
     closeDocument(DocumentState::Ended);
     return printOk();
 }
 
 PrintStatus FakePrinter::abortDocument() {
-    if (auto failure = enter(QStringLiteral("abortDocument")))
+    if (auto failure = fails("abortDocument"))
         return *failure;
     if (hasOpenDocument())
         closeDocument(DocumentState::Aborted);

@@ -6,9 +6,7 @@
 #include <memory>
 #include <optional>
 #include <QPaintDevice>
-#include <QPaintEngine>
 #include <QRectF>
-#include <QStringList>
 #include <vector>
 
 namespace tallaby::printing::testing {
@@ -25,7 +23,6 @@ class RecordingDevice final : public QPaintDevice {
 public:
     RecordingDevice(QSize sizeInUnits, int resolution);
     ~RecordingDevice() override;
-
     const std::vector<DrawnText> &texts() const { return m_texts; }
     QPaintEngine *paintEngine() const override;
 
@@ -34,16 +31,14 @@ protected:
 
 private:
     class Engine;
-    friend class Engine;
-
     QSize m_size;
     int m_resolution;
     std::vector<DrawnText> m_texts;
     std::unique_ptr<Engine> m_engine;
 };
 
-// A printer for tests: paper, offsets and resolution as configured, every call
-// logged, and any call made to fail on its n-th occurrence.
+// A printer with the paper, offsets and resolution asked for, whose pages record
+// what is drawn, and any operation made to fail on its n-th call.
 class FakePrinter final : public PrinterService {
 public:
     struct Paper {
@@ -52,84 +47,74 @@ public:
         QPoint offset{300, 300}; // device units: a quarter inch at 1200 dpi
         int resolution = 1200;
     };
-
     enum class DocumentState { Open, Ended, Aborted };
     struct Document {
         DocumentState state = DocumentState::Open;
         std::vector<std::unique_ptr<RecordingDevice>> pages;
     };
 
-    explicit FakePrinter(Paper paper);
-    FakePrinter();
+    explicit FakePrinter(Paper paper)
+        : m_paper(paper) {}
+    FakePrinter()
+        : FakePrinter(Paper{}) {}
     ~FakePrinter() override;
 
     // The occurrence-th call (from 1) of `operation`, named as the method, fails.
-    void failOn(const QString &operation, int occurrence = 1,
-                PrintError error = PrintError::PrinterFailed);
-
-    const QStringList &calls() const { return m_calls; }
-    int count(const QString &operation) const { return static_cast<int>(m_calls.count(operation)); }
+    void failOn(const QString &operation, int occurrence, PrintError error) {
+        m_failures[{operation, occurrence}] = error;
+    }
     const std::vector<std::unique_ptr<Document>> &documents() const { return m_documents; }
-    bool hasOpenDocument() const;
+    bool hasOpenDocument() const {
+        return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
+    }
     int documentCount(DocumentState state) const;
 
-    PrintStatus printText(const QString &text) override;
+    PrintStatus printText(const QString &) override;
     PrintStatus useTwips() override;
     PrintResult<PageContext> deviceContext() override;
-    PrintResult<double> deviceUnitsToTwipsX(double units) override;
-    PrintResult<double> deviceUnitsToTwipsY(double units) override;
-    PrintResult<qint32> paperWidth() override;
-    PrintResult<qint32> paperHeight() override;
-    PrintResult<double> printableWidth() override;
-    PrintResult<double> printableHeight() override;
-    PrintResult<TargetDevice> createTargetDevice() override;
+    PrintResult<double> deviceUnitsToTwipsX(double units) override {
+        return value("deviceUnitsToTwipsX", twips(units));
+    }
+    PrintResult<double> deviceUnitsToTwipsY(double units) override {
+        return value("deviceUnitsToTwipsY", twips(units));
+    }
+    PrintResult<qint32> paperWidth() override { return value("paperWidth", m_paper.widthTwips); }
+    PrintResult<qint32> paperHeight() override { return value("paperHeight", m_paper.heightTwips); }
+    PrintResult<double> printableWidth() override {
+        return value("printableWidth", printable(printableUnits().width()));
+    }
+    PrintResult<double> printableHeight() override {
+        return value("printableHeight", printable(printableUnits().height()));
+    }
+    PrintResult<TargetDevice> createTargetDevice() override {
+        return value("createTargetDevice", TargetDevice(m_paper.resolution));
+    }
     PrintStatus newPage() override;
     PrintStatus endDocument() override;
     PrintStatus abortDocument() override;
 
 private:
-    std::optional<PrintFailure> enter(const QString &operation);
+    // Counts the call: its scripted failure if any, else NoDocument when the
+    // operation needs an open document and there is none.
+    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false);
+    template<typename T>
+    PrintResult<T> value(const QString &operation, T result) {
+        if (auto failure = fails(operation))
+            return *failure;
+        return result;
+    }
+    double twips(double units) const { return units * 1440 / m_paper.resolution; }
+    double printable(int units) const { return m_twips ? twips(units) : units; }
+    QSize printableUnits() const;
     void startPage();
     void closeDocument(DocumentState state);
-    QSize printableUnits() const;
 
     Paper m_paper;
     bool m_twips = false;
-    QStringList m_calls;
+    std::map<QString, int> m_calls;
     std::map<std::pair<QString, int>, PrintError> m_failures;
     std::vector<std::unique_ptr<Document>> m_documents;
-    std::unique_ptr<QPainter> m_painter;
-};
-
-// Hands every call on to a printer the test keeps, so that it can be looked at
-// after the code under test has dropped this one.
-class BorrowedPrinter final : public PrinterService {
-public:
-    explicit BorrowedPrinter(PrinterService &printer)
-        : m_printer(printer) {}
-
-    PrintStatus printText(const QString &text) override { return m_printer.printText(text); }
-    PrintStatus useTwips() override { return m_printer.useTwips(); }
-    PrintResult<PageContext> deviceContext() override { return m_printer.deviceContext(); }
-    PrintResult<double> deviceUnitsToTwipsX(double units) override {
-        return m_printer.deviceUnitsToTwipsX(units);
-    }
-    PrintResult<double> deviceUnitsToTwipsY(double units) override {
-        return m_printer.deviceUnitsToTwipsY(units);
-    }
-    PrintResult<qint32> paperWidth() override { return m_printer.paperWidth(); }
-    PrintResult<qint32> paperHeight() override { return m_printer.paperHeight(); }
-    PrintResult<double> printableWidth() override { return m_printer.printableWidth(); }
-    PrintResult<double> printableHeight() override { return m_printer.printableHeight(); }
-    PrintResult<TargetDevice> createTargetDevice() override {
-        return m_printer.createTargetDevice();
-    }
-    PrintStatus newPage() override { return m_printer.newPage(); }
-    PrintStatus endDocument() override { return m_printer.endDocument(); }
-    PrintStatus abortDocument() override { return m_printer.abortDocument(); }
-
-private:
-    PrinterService &m_printer;
+    std::unique_ptr<QPainter> m_painter; // declared last: ends before its page goes
 };
 
 } // namespace tallaby::printing::testing

@@ -3,7 +3,6 @@
 #include "fakeprinter.h"
 #include "printing/summarylayout.h"
 
-#include <algorithm>
 #include <map>
 #include <QList>
 #include <QStringList>
@@ -11,19 +10,16 @@
 namespace tallaby::printing::testing {
 
 // The lines drawn on a device, top to bottom: the pieces drawn at one height,
-// joined left to right.
+// joined left to right, less trailing blanks; lines with nothing to see left out.
 inline QStringList drawnLines(const RecordingDevice &device) {
-    std::map<qint64, std::vector<const DrawnText *>> rows;
+    std::map<qint64, std::map<qreal, QString>> rows;
     for (const DrawnText &text : device.texts())
-        rows[qRound64(text.position.y() * 16)].push_back(&text);
+        rows[qRound64(text.position.y() * 16)][text.position.x()] += text.text;
     QStringList lines;
-    for (auto &[y, pieces] : rows) {
-        std::sort(pieces.begin(), pieces.end(), [](const DrawnText *a, const DrawnText *b) {
-            return a->position.x() < b->position.x();
-        });
+    for (const auto &[y, pieces] : rows) {
         QString line;
-        for (const DrawnText *piece : pieces)
-            line += piece->text;
+        for (const auto &[x, piece] : pieces)
+            line += piece;
         while (line.endsWith(u' '))
             line.chop(1);
         if (!line.trimmed().isEmpty())
@@ -32,20 +28,16 @@ inline QStringList drawnLines(const RecordingDevice &device) {
     return lines;
 }
 
-// Where each of `lines` starts in `text`, reading on from the previous one; -1
-// from the first line that is not next in the text.
+// Where each of `lines` starts in `text`, reading on from the previous one with
+// only blanks and breaks between; -1 from the first line that is not next.
 inline QList<qint32> locateLines(const QString &text, const QStringList &lines) {
     QList<qint32> starts;
     qsizetype cursor = 0;
     for (const QString &line : lines) {
         const qsizetype at = text.indexOf(line, cursor);
-        const bool adjacent =
-            at >= 0 && text.mid(cursor, at - cursor).trimmed().isEmpty(); // only blanks and breaks
-        if (!adjacent) {
-            starts.append(-1);
-            break;
-        }
-        starts.append(static_cast<qint32>(at));
+        if (at < 0 || !text.mid(cursor, at - cursor).trimmed().isEmpty())
+            return starts << -1;
+        starts.append(qint32(at));
         cursor = at + line.size();
     }
     return starts;
