@@ -6,7 +6,7 @@
 #                                      growing its own corpus in build-fuzz/fuzz/corpus
 #   fuzz/run.sh -max_total_time=3600   further arguments go to libFuzzer
 #   fuzz/run.sh --bounded              what scripts/test runs: a fixed seed, a fixed
-#                                      number of runs (about a minute), a fresh corpus
+#                                      number of runs (80,000), a fresh corpus
 #
 # A finding is written to build-fuzz/fuzz/artifacts/ and the command fails;
 # build-fuzz/fuzz/fuzz_worksheet FILE replays it.
