@@ -2,9 +2,11 @@
 #include "testsupport.h"
 #include "ui/amountedit.h"
 #include "ui/form1.h"
+#include "ui/form1layout.h"
 #include "ui/summarybox.h"
 #include "worksheet/maker.h"
 
+#include <algorithm>
 #include <memory>
 #include <QAction>
 #include <QComboBox>
@@ -35,12 +37,13 @@ class Form1Test : public QObject {
 private slots:
     void init();
     void cleanup() { m_form.reset(); }
-    void geometry_data();
-    void geometry();
+    void layoutHoldsTogether();
     void tabCycle();
     void typingUpdatesTheTotalsWithoutDisturbingTheField();
     void clearValuesKeepsCategoriesBasisAndNotes();
+    void aFieldThatIsNotANumberIsMarked_data();
     void aFieldThatIsNotANumberIsMarked();
+    void theTimerRecalculatesByItself();
     void labelAndBannerOpenTheSameAddress();
     void summaryKeepsItsPlaceAndIsNotLaidOutForNothing();
     void coloursFollowThePalette();
@@ -66,32 +69,57 @@ void Form1Test::init() {
     new app::Form1Commands(*m_form, [this](const QUrl &url) { m_opened << url; }); // form owns it
 }
 
-void Form1Test::geometry_data() {
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("twips");
-    // clang-format off
-    const struct { const char *name, *container; int l, t, w, h; } table[] = {
-        {"Frame1", "Form1Client", 0, 0, 13455, 8895}, {"Frame5", "Frame4", 3600, 4560, 3495, 1335},
-        {"Picture2", "Frame1", 120, 7680, 13215, 735}, {"wee", "Frame2", 720, 720, 255, 255},
-        {"Label3", "Frame2", 1320, 360, 1095, 375},   {"inc3", "Frame2", 3960, 600, 1215, 285},
-        {"Label6", "Frame2", 3960, 1080, 255, 255},   {"week", "Frame2", 3960, 1080, 975, 255},
-        {"Command2", "Frame3", 1560, 240, 1455, 255}, {"RichTextBox1", "Frame4", 7200, 240, 5895, 5415},
-        {"free", "Frame5", 1920, 960, 1455, 285},     {"RichTextBox2", "Frame6", 120, 240, 4335, 1095},
-        {"Combo16", "Frame4", 120, 5640, 1815, 315},  {"c16", "Frame4", 2040, 5640, 1215, 285},
-        {"Combo17", "Frame4", 3720, 240, 1815, 315},  {"c28", "Frame4", 5760, 4200, 1215, 285},
-    };
-    // clang-format on
-    for (const auto &r : table)
-        QTest::newRow(r.name) << r.container << QRect(r.l, r.t, r.w, r.h);
-}
+// The layout table as a whole: a typo in any row breaks one of these rules.
+void Form1Test::layoutHoldsTogether() {
+    const auto &layout = ui::form1Layout();
+    QHash<QString, ui::TwipRect> rects{
+        {"Form1", {0, 0, ui::kForm1ClientWidth, ui::kForm1ClientHeight}}};
+    QHash<QString, QPoint> origins{{"Form1", {0, 0}}}; // in the client area
+    QSet<int> tabIndices;
+    for (const ui::LayoutEntry &entry : layout) {
+        const ui::TwipRect &r = entry.rect;
+        QVERIFY2(rects.contains(entry.container), qPrintable(entry.name));
+        const ui::TwipRect &in = rects[entry.container];
+        // Every length is a whole number of pixels.
+        for (int twips : {r.left, r.top, r.width, r.height})
+            QVERIFY2(twips % ui::kTwipsPerPixel == 0, qPrintable(entry.name));
+        // Frame1 runs one pixel past the bottom of the client area.
+        const int slack = entry.name == "Frame1" ? ui::kTwipsPerPixel : 0;
+        QVERIFY2(r.left >= 0 && r.top >= 0 && r.width > 0 && r.height > 0 &&
+                     r.left + r.width <= in.width && r.top + r.height <= in.height + slack,
+                 qPrintable(entry.name));
+        if (entry.tabIndex != ui::kNoTabIndex) {
+            QVERIFY2(!tabIndices.contains(entry.tabIndex), qPrintable(entry.name));
+            tabIndices << entry.tabIndex;
+        }
+        rects.insert(entry.name, r);
+        origins.insert(entry.name, origins[entry.container] + QPoint(r.left, r.top));
 
-void Form1Test::geometry() {
-    QFETCH(QString, container);
-    QFETCH(QRect, twips);
-    QWidget *widget = find(QTest::currentDataTag());
-    QCOMPARE(widget->parentWidget()->objectName(), container);
-    QCOMPARE(widget->geometry(),
-             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+        QWidget *widget = find(entry.name);
+        QCOMPARE(widget->parentWidget()->objectName(),
+                 entry.container == "Form1" ? QString("Form1Client") : entry.container);
+        QCOMPARE(widget->geometry(), r.toPixels());
+    }
+    // With the frames that carry none, the tab indices number every control.
+    QVERIFY(*std::max_element(tabIndices.begin(), tabIndices.end()) < int(layout.size()));
+
+    // Siblings meet at most along a shared pixel edge, but for the captions
+    // stacked on purpose.
+    const QSet<QSet<QString>> stacked{{"Label6", "week"}, {"Label3", "inc1"}};
+    for (const ui::LayoutEntry &a : layout) {
+        for (const ui::LayoutEntry &b : layout) {
+            if (&a >= &b || a.container != b.container || stacked.contains({a.name, b.name}))
+                continue;
+            const QRect overlap =
+                QRect(a.rect.left, a.rect.top, a.rect.width, a.rect.height)
+                    .intersected({b.rect.left, b.rect.top, b.rect.width, b.rect.height});
+            QVERIFY2(overlap.isEmpty() ||
+                         qMin(overlap.width(), overlap.height()) <= ui::kTwipsPerPixel,
+                     qPrintable(a.name + " overlaps " + b.name));
+        }
+    }
+    showActive();
+    QCOMPARE(find("Form1Client")->size(), QSize(902, 592));
 }
 
 void Form1Test::tabCycle() {
@@ -137,6 +165,11 @@ void Form1Test::typingUpdatesTheTotalsWithoutDisturbingTheField() {
     QCOMPARE(c3->cursorPosition(), 1);
     QVERIFY(c3->isUndoAvailable());
     QCOMPARE(find("total1")->accessibleName(), "Total Income 1000");
+
+    QCOMPARE(m_form->sheet().week->text(), "week");
+    QTest::mouseClick(m_form->sheet().mon, Qt::LeftButton);
+    m_form->Timer1_Timer();
+    QCOMPARE(m_form->sheet().week->text(), "month");
 }
 
 void Form1Test::clearValuesKeepsCategoriesBasisAndNotes() {
@@ -155,17 +188,31 @@ void Form1Test::clearValuesKeepsCategoriesBasisAndNotes() {
     QVERIFY(m_form->sheet().summary->text().endsWith("NOTES:\r\rline one\rline two"));
 }
 
+void Form1Test::aFieldThatIsNotANumberIsMarked_data() {
+    QTest::addColumn<QString>("field");
+    QTest::newRow("an income") << "inc1";
+    QTest::newRow("the last expense") << "c28";
+}
+
 void Form1Test::aFieldThatIsNotANumberIsMarked() {
-    auto *c5 = qobject_cast<ui::AmountEdit *>(find("c5"));
-    const QColor normal = c5->palette().color(QPalette::Base);
-    c5->setText("12x");
+    QFETCH(QString, field);
+    auto *amount = qobject_cast<ui::AmountEdit *>(find(field));
+    const QColor normal = amount->palette().color(QPalette::Base);
+    amount->setText("12x");
     m_form->Timer1_Timer();
-    QVERIFY(c5->palette().color(QPalette::Base) != normal);
-    QVERIFY(c5->accessibleDescription().contains("Not a number"));
-    c5->setText("12");
+    QVERIFY(amount->palette().color(QPalette::Base) != normal);
+    QVERIFY(amount->accessibleDescription().contains("Not a number"));
+    amount->setText("12");
     m_form->Timer1_Timer();
-    QCOMPARE(c5->palette().color(QPalette::Base), normal);
-    QVERIFY(c5->toolTip().isEmpty());
+    QCOMPARE(amount->palette().color(QPalette::Base), normal);
+    QVERIFY(amount->toolTip().isEmpty());
+}
+
+// No hand-made ticks here: the window's own timer must do it, and soon.
+void Form1Test::theTimerRecalculatesByItself() {
+    ui::Form1 form({}, noPrinter());
+    form.sheet().expenses.back()->setText("7");
+    QTRY_COMPARE_WITH_TIMEOUT(form.sheet().totex->text(), QString("7"), 2000);
 }
 
 void Form1Test::labelAndBannerOpenTheSameAddress() {
