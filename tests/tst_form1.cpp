@@ -14,7 +14,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +46,7 @@ private slots:
     void aFieldThatIsNotANumberIsMarked_data();
     void aFieldThatIsNotANumberIsMarked();
     void theTimerRecalculatesByItself();
+    void keyboardReachesTheCommands();
     void labelAndBannerOpenTheSameAddress();
     void summaryKeepsItsPlaceAndIsNotLaidOutForNothing();
     void coloursFollowThePalette();
@@ -58,15 +61,19 @@ private:
 
     std::unique_ptr<ui::Form1> m_form;
     QList<QUrl> m_opened;
+    QStringList m_told;
 };
 
 void Form1Test::init() {
     m_opened.clear();
+    m_told.clear();
     m_form = std::make_unique<ui::Form1>(worksheet::TickContext{worksheet::NumberFormat(
                                              QLocale(QLocale::English, QLocale::UnitedKingdom))},
                                          noPrinter());
     m_form->controls().timer->stop(); // tests tick by hand
-    new app::Form1Commands(*m_form, [this](const QUrl &url) { m_opened << url; }); // form owns it
+    new app::Form1Commands(           // the form owns it
+        *m_form, [this](const QUrl &url) { m_opened << url; },
+        [this](const QString &, const QString &message) { m_told << message; });
 }
 
 // The layout table as a whole: a typo in any row breaks one of these rules.
@@ -74,7 +81,6 @@ void Form1Test::layoutHoldsTogether() {
     const auto &layout = ui::form1Layout();
     QHash<QString, ui::TwipRect> rects{
         {"Form1", {0, 0, ui::kForm1ClientWidth, ui::kForm1ClientHeight}}};
-    QHash<QString, QPoint> origins{{"Form1", {0, 0}}}; // in the client area
     QSet<int> tabIndices;
     for (const ui::LayoutEntry &entry : layout) {
         const ui::TwipRect &r = entry.rect;
@@ -93,7 +99,6 @@ void Form1Test::layoutHoldsTogether() {
             tabIndices << entry.tabIndex;
         }
         rects.insert(entry.name, r);
-        origins.insert(entry.name, origins[entry.container] + QPoint(r.left, r.top));
 
         QWidget *widget = find(entry.name);
         QCOMPARE(widget->parentWidget()->objectName(),
@@ -104,11 +109,16 @@ void Form1Test::layoutHoldsTogether() {
     QVERIFY(*std::max_element(tabIndices.begin(), tabIndices.end()) < int(layout.size()));
 
     // Siblings meet at most along a shared pixel edge, but for the captions
-    // stacked on purpose.
-    const QSet<QSet<QString>> stacked{{"Label6", "week"}, {"Label3", "inc1"}};
+    // stacked on purpose, the first of each pair in front.
+    const QList<QStringList> stacked{{"Label6", "week"}, {"inc1", "Label3"}};
+    for (const QStringList &pair : stacked) {
+        const QObjectList order = find(pair[0])->parent()->children();
+        QVERIFY(order.indexOf(find(pair[0])) > order.indexOf(find(pair[1])));
+    }
     for (const ui::LayoutEntry &a : layout) {
         for (const ui::LayoutEntry &b : layout) {
-            if (&a >= &b || a.container != b.container || stacked.contains({a.name, b.name}))
+            if (&a >= &b || a.container != b.container || stacked.contains({a.name, b.name}) ||
+                stacked.contains({b.name, a.name}))
                 continue;
             const QRect overlap =
                 QRect(a.rect.left, a.rect.top, a.rect.width, a.rect.height)
@@ -120,6 +130,10 @@ void Form1Test::layoutHoldsTogether() {
     }
     showActive();
     QCOMPARE(find("Form1Client")->size(), QSize(902, 592));
+    const QPoint offCentre =
+        m_form->geometry().center() - m_form->screen()->availableGeometry().center();
+    QVERIFY(offCentre.manhattanLength() <= 4); // frame and rounding
+    QCOMPARE(m_form->windowTitle(), "Tallaby");
 }
 
 void Form1Test::tabCycle() {
@@ -173,6 +187,17 @@ void Form1Test::typingUpdatesTheTotalsWithoutDisturbingTheField() {
 }
 
 void Form1Test::clearValuesKeepsCategoriesBasisAndNotes() {
+    // Every box offers the 31 categories in alphabetical order, none chosen.
+    for (QComboBox *box : m_form->sheet().categories) {
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        QCOMPARE(items.size(), 31);
+        QVERIFY(std::is_sorted(items.begin(), items.end(), [](const QString &a, const QString &b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }));
+        QCOMPARE(box->currentIndex(), -1);
+    }
     m_form->sheet().categories[3]->setEditText("Pocket money");
     m_form->sheet().mon->setChecked(true);
     m_form->sheet().notes->setPlainText("line one\nline two");
@@ -213,6 +238,25 @@ void Form1Test::theTimerRecalculatesByItself() {
     ui::Form1 form({}, noPrinter());
     form.sheet().expenses.back()->setText("7");
     QTRY_COMPARE_WITH_TIMEOUT(form.sheet().totex->text(), QString("7"), 2000);
+}
+
+void Form1Test::keyboardReachesTheCommands() {
+    showActive();
+    QSignalSpy printed(m_form->controls().print, &QAction::triggered);
+    QTest::keyClick(m_form.get(), Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_P);
+    QCOMPARE(printed.size(), 1);
+    QTest::mouseClick(m_form->controls().printSummary, Qt::LeftButton);
+    QCOMPARE(m_told.size(), 2); // this machine has no printer
+
+    // The keypad's decimal key types the amount's own separator.
+    QLineEdit *c2 = edit("c2");
+    c2->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    c2->clear();
+    QTest::keyClicks(c2, "12");
+    QTest::keyClick(c2, Qt::Key_Period, Qt::KeypadModifier);
+    QCOMPARE(c2->text(), "12,");
 }
 
 void Form1Test::labelAndBannerOpenTheSameAddress() {
