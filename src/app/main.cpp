@@ -63,7 +63,7 @@ int main(int argc, char *argv[]) {
                     held.text);
     g_held.clear();
 
-    QApplication::setApplicationName(QStringLiteral("Tallaby"));
+    QApplication::setApplicationName(QStringLiteral(TALLABY_APP_NAME));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     // Lets the desktop match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(TALLABY_APP_ID));
