@@ -6,7 +6,7 @@
 #   start.sh TALLABY nodisplay   no display to open: one line, status 1
 set -euo pipefail
 
-tallaby=${1:?usage: start.sh TALLABY arguments|nodisplay}
+tallaby=$(readlink -f "${1:?usage: start.sh TALLABY arguments|nodisplay}")
 mode=${2:?usage: start.sh TALLABY arguments|nodisplay}
 
 work=$(mktemp -d)
