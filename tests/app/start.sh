@@ -36,7 +36,7 @@ start_drawing() { # DIR ARGS...
 # The last frame once the window has drawn nothing new for 3 s: the first
 # ticks have filled the totals and the summary by then.
 settled_frame() { # DIR
-    local last= quiet=0 tries
+    local last='' quiet=0 tries
     for ((tries = 0; tries < 120 && quiet < 6; tries++)); do
         sleep 0.5
         local now
