@@ -68,6 +68,9 @@ TALLABY_TEST_PACKAGES=(
     file
     appstream
     desktop-file-utils
+    lintian
+    # Starting without a display: the Wayland plugin that the package recommends.
+    qt6-wayland
     cups
     cups-client
     printer-driver-cups-pdf

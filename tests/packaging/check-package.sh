@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build, unpacks it into a
 # temporary root and checks it as a desktop would use it: files where a
-# desktop looks for them, a valid desktop entry and metainfo, and a binary
-# that starts from the package alone and stays up.
+# desktop looks for them, no lintian errors or warnings, a valid desktop
+# entry and metainfo, and a binary that starts from the package alone and
+# stays up.
 #
 #   check-package.sh BUILD_DIR APP_ID
 set -euo pipefail
@@ -35,7 +36,13 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for needed in fonts-liberation qt6-qpa-plugins libqt6widgets6 libqt6printsupport6; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for wanted in qt6-wayland xdg-utils; do
+    [[ "$recommends" == *"$wanted"* ]] || fail "Recommends lacks $wanted: $recommends"
+done
 [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+# What a Debian packager checks first; informational tags do not fail it.
+lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
