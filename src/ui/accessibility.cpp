@@ -5,7 +5,10 @@
 #include "ui/picturebox.h"
 #include "ui/summarybox.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLineEdit>
 
 namespace tallaby::ui {
 
@@ -26,6 +29,49 @@ public:
         state.linked = true;
         return state;
     }
+};
+
+// An editable combo box, a category box, named by its row. Qt names an editable combo box on this
+// platform by its text, so every row would be read as "Please Select".
+class CategoryAccessible final : public QAccessibleWidget {
+public:
+    explicit CategoryAccessible(QComboBox *box)
+        : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.expandable = true;
+        state.expanded = box()->view()->isVisible();
+        return state;
+    }
+    // As Qt's own combo box: the list, then the line edit.
+    int childCount() const override { return 2; }
+    QAccessibleInterface *child(int index) const override {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(box()->view());
+        if (index == 1)
+            return QAccessible::queryAccessibleInterface(box()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override {
+        if (child->object() == box()->view())
+            return 0;
+        return child->object() == box()->lineEdit() ? 1 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString &action) override {
+        if (action == showMenuAction())
+            box()->showPopup();
+    }
+
+private:
+    QComboBox *box() const { return static_cast<QComboBox *>(widget()); }
 };
 
 // The summary as read-only text. Offsets are those of the summary itself;
@@ -95,6 +141,8 @@ private:
 QAccessibleInterface *factory(const QString &, QObject *object) {
     if (auto *summary = qobject_cast<SummaryBox *>(object))
         return new SummaryAccessible(summary);
+    if (auto *combo = qobject_cast<QComboBox *>(object); combo && combo->isEditable())
+        return new CategoryAccessible(combo);
     if (auto *picture = qobject_cast<PictureBox *>(object)) {
         if (picture->isClickable())
             return new LinkAccessible(picture);
