@@ -1,5 +1,6 @@
 #include "testsupport.h"
 #include "ui/amountedit.h"
+#include "ui/artwork.h"
 #include "ui/filled.h"
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
@@ -76,6 +77,8 @@ private slots:
     void aboutIsANamedFramedDialog();
     void textIsReadableInEveryScheme_data();
     void textIsReadableInEveryScheme();
+    void artworkKeepsItsSizeAtEveryScale_data();
+    void artworkKeepsItsSizeAtEveryScale();
 
 private:
     QWidget *find(const QString &name) const { return m_form->findChild<QWidget *>(name); }
@@ -208,6 +211,28 @@ void AccessibilityTest::textIsReadableInEveryScheme() {
     // Frame2 stands out from the face wherever the scheme gives it a shade of its own.
     QCOMPARE(frame2 != palette.color(QPalette::Button),
              palette.color(QPalette::Mid) != palette.color(QPalette::Button));
+}
+
+void AccessibilityTest::artworkKeepsItsSizeAtEveryScale_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+    for (qreal scale : {1.0, 1.5, 2.0}) {
+        const auto row = [&](const char *file, QSize size) {
+            QTest::addRow("%s at %g", file, scale) << QString::fromLatin1(file) << size;
+        };
+        row("logo.gif", {207, 52});
+        row("banner.jpg", {878, 43});
+        row("about-emblem.png", {121, 159}); // a 32-pixel emblem stretched to its box
+    }
+}
+
+void AccessibilityTest::artworkKeepsItsSizeAtEveryScale() {
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+    const qreal scale = QString::fromLatin1(QTest::currentDataTag()).section(u' ', -1).toDouble();
+    const QPixmap picture = ui::artwork(file, scale);
+    QCOMPARE(picture.devicePixelRatio(), scale);              // drawn for the screen's pixels...
+    QCOMPARE(picture.deviceIndependentSize().toSize(), size); // ...at the layout's size
 }
 
 QTEST_MAIN(AccessibilityTest)
