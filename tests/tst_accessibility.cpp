@@ -39,7 +39,7 @@ QColor backgroundOf(const QWidget *w) {
     return {};
 }
 
-// The least readable text in a window, as "name: contrast", or empty.
+// The first text in a window that reads below 4.5:1, as "name: contrast"; empty if none.
 QString unreadable(const QWidget *window) {
     for (const QWidget *w : window->findChildren<const QWidget *>()) {
         const auto *label = qobject_cast<const QLabel *>(w);
@@ -197,6 +197,9 @@ void AccessibilityTest::textIsReadableInEveryScheme_data() {
 
 void AccessibilityTest::textIsReadableInEveryScheme() {
     QFETCH(QPalette, palette);
+    // The yardstick itself, against known values.
+    QCOMPARE(ui::contrastRatio(Qt::black, Qt::white), 21.0);
+    QCOMPARE(qRound(ui::contrastRatio(Qt::red, Qt::white) * 100), 400);
     ui::frmSplash about; // open before the change: both windows must follow it
     const QPalette original = QGuiApplication::palette();
     QApplication::setPalette(palette);
