@@ -51,6 +51,7 @@ void SummaryBox::setCursorPosition(int position) {
         bar->setValue(bar->value() + line.top());
     else if (line.bottom() >= viewport()->height())
         bar->setValue(bar->value() + line.bottom() - viewport()->height() + 1);
+    viewport()->update();
     if (QAccessible::isActive()) {
         QAccessibleTextCursorEvent event(this, m_caret);
         QAccessible::updateAccessibility(&event);
@@ -144,11 +145,27 @@ void SummaryBox::resizeEvent(QResizeEvent *event) {
 
 void SummaryBox::paintEvent(QPaintEvent *event) {
     QPainter painter(viewport());
+    if (hasFocus()) {
+        // A light band on the caret's line shows the keyboard's reading place.
+        QColor band = palette().color(QPalette::Highlight);
+        band.setAlpha(48);
+        painter.fillRect(lineRect(m_caret), band);
+    }
     painter.setPen(palette().color(QPalette::Text));
     const QPoint offset(kMargin - horizontalScrollBar()->value(),
                         kMargin - verticalScrollBar()->value());
     painter.translate(offset);
     m_layout.paint(painter, scale(), QRectF(event->rect().translated(-offset)));
+}
+
+void SummaryBox::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void SummaryBox::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void SummaryBox::keyPressEvent(QKeyEvent *event) {
