@@ -36,8 +36,13 @@ def named(nodes, role):
 
 
 app = find_app(pyatspi.Registry.getDesktop(0))
-nodes = list(walk(app))
-texts = named(nodes, "text")
+# The results and the summary are first written by the first timer tick.
+for _ in range(50):
+    nodes = list(walk(app))
+    texts = named(nodes, "text")
+    if "Summary" in texts and texts["Summary"].queryText().characterCount > 0:
+        break
+    time.sleep(0.2)
 combos = named(nodes, "combo box")
 links = named(nodes, "link")
 
