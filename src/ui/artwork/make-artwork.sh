@@ -111,7 +111,7 @@ logo() { # scale file
         \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize $((40*S))x$((40*S)) \) \
         -geometry +$((12*S))+$((6*S)) -composite \
         -font "$SANS_BOLD" -pointsize $((34*S)) -fill '#21364b' -annotate +$((60*S))+$((32*S)) 'Veltrane' \
-        -font "$SANS" -pointsize $((9*S)) -kerning $S -fill '#6b7c8c' \
+        -font "$SANS" -pointsize $((9*S)) -kerning "$S" -fill '#6b7c8c' \
         -annotate +$((60*S))+$((45*S)) 'HOUSEHOLD SOFTWARE' \
         -dither None -colors 64 "${NO_DATES[@]}" \
         GIF:"$2"
