@@ -75,6 +75,12 @@ TALLABY_TEST_PACKAGES=(
     cups-client
     printer-driver-cups-pdf
     poppler-utils
+    # The accessibility test reads the program's AT-SPI tree on a virtual display.
+    xvfb
+    xauth
+    dbus-daemon
+    at-spi2-core
+    python3-pyatspi
     # The worksheet fuzzer: Clang and its libFuzzer and sanitizer runtimes
     # (GCC's sanitizer runtimes come with build-essential).
     clang-14

@@ -27,7 +27,7 @@ private slots:
 
 void FrmSplashTest::layout() {
     ui::frmSplash about;
-    QCOMPARE(about.size(), QSize(492, 283));
+    QCOMPARE(about.size(), QSize(492 + 6, 283 + 6)); // the client area in its dialog frame
     QVERIFY(about.windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(about.windowType(), Qt::Tool); // no taskbar button
     auto *frame = about.findChild<QWidget *>("Frame1");

@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
+#include "ui/accessibility.h"
 #include "ui/amountedit.h"
+#include "ui/artwork.h"
 #include "ui/clickablelabel.h"
 #include "ui/filled.h"
 #include "ui/form1layout.h"
@@ -112,7 +114,8 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
     , m_printer(std::move(printer)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallaby"));
-    setWindowIcon(QIcon(QStringLiteral(":/artwork/window-icon.png")));
+    setWindowIcon(applicationIcon());
+    installAccessibility();
 
     createUi();
     createMenus();
@@ -141,8 +144,14 @@ void Form1::createUi() {
         QWidget *widget = createControl(entry, m_byName.value(entry.container));
         widget->setObjectName(entry.name);
         widget->setGeometry(entry.rect.toPixels());
-        if (entry.look & Disabled)
-            widget->setEnabled(false);
+        if (entry.look & Result) {
+            // Not disabled: greyed-out text would be unreadable, and these
+            // are the figures the user came for.
+            if (auto *edit = qobject_cast<QLineEdit *>(widget))
+                edit->setReadOnly(true);
+            widget->setFocusPolicy(Qt::NoFocus);
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
         m_byName.insert(entry.name, widget);
     }
 
@@ -182,8 +191,8 @@ void Form1::createUi() {
     m_controls.logo = qobject_cast<PictureBox *>(control(QStringLiteral("Picture1")));
     m_controls.banner = qobject_cast<PictureBox *>(control(QStringLiteral("Picture2")));
 
-    m_controls.logo->setPixmap(QPixmap(QStringLiteral(":/artwork/logo.gif")));
-    m_controls.banner->setPixmap(QPixmap(QStringLiteral(":/artwork/banner.jpg")));
+    m_controls.logo->setPixmap(artwork(QStringLiteral("logo.gif"), devicePixelRatioF()));
+    m_controls.banner->setPixmap(artwork(QStringLiteral("banner.jpg"), devicePixelRatioF()));
     m_controls.banner->setClickable(true);
 }
 
@@ -263,7 +272,7 @@ void Form1::applyColours() {
             if (entry.look & WindowColours)
                 setColors(widget, SystemColor::Window, SystemColor::WindowText);
             else if (entry.look & InfoBackground)
-                setColors(widget, SystemColor::InfoBackground, SystemColor::ButtonText);
+                setColors(widget, SystemColor::InfoBackground, SystemColor::InfoText);
             else
                 setColors(widget, SystemColor::ButtonFace, SystemColor::ButtonText);
             break;
@@ -284,7 +293,10 @@ void Form1::setUpAccessibility() {
         m_sheet.incomes[i]->setAccessibleName(incomeNames[i]);
     for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
         m_sheet.expenses[row - 1]->setAccessibleName(tr("Expense %1 amount").arg(row));
-        m_sheet.categories[row - 1]->setAccessibleName(tr("Expense %1 category").arg(row));
+        // The editable box's line edit is what has the focus and speaks.
+        QComboBox *category = m_sheet.categories[row - 1];
+        category->setAccessibleName(tr("Expense %1 category").arg(row));
+        category->lineEdit()->setAccessibleName(category->accessibleName());
     }
     m_sheet.wee->setAccessibleName(tr("Weekly"));
     m_sheet.mon->setAccessibleName(tr("Monthly"));

@@ -73,7 +73,7 @@ std::vector<LayoutEntry> makeLayout() {
         {"inc3",           K::TextBox,        "Frame2", {3960, 600, 1215, 285},     11, {}},
         {"Label7",         K::Label,          "Frame2", {1320, 1080, 1095, 255},    14, "Total Income:"},
         {"total1",         K::Label,          "Frame2", {2640, 1080, 1215, 255},    13, {},
-            Disabled | SingleBorder | InfoBackground},
+            Result | SingleBorder | InfoBackground},
         {"Label6",         K::Label,          "Frame2", {3960, 1080, 255, 255},     17, "per"},
         {"week",           K::Label,          "Frame2", {3960, 1080, 975, 255},     18, {}, Centred},
 
@@ -86,12 +86,12 @@ std::vector<LayoutEntry> makeLayout() {
         {"Frame5",         K::Frame,          "Frame4", {3600, 4560, 3495, 1335},   50, {}},
 
         {"Label11",        K::Label,          "Frame5", {840, 240, 1095, 255},      82, "Total Income :"},
-        {"tottake",        K::TextBox,        "Frame5", {1920, 240, 1455, 285},     83, {}, Disabled},
+        {"tottake",        K::TextBox,        "Frame5", {1920, 240, 1455, 285},     83, {}, Result},
         {"Label8",         K::Label,          "Frame5", {480, 600, 1455, 255},      65, "Total Expendature :"},
         {"totex",          K::Label,          "Frame5", {1920, 600, 1455, 255},     66, {},
-            Disabled | SingleBorder | InfoBackground},
+            Result | SingleBorder | InfoBackground},
         {"Label9",         K::Label,          "Frame5", {240, 960, 1695, 255},      64, "Income - Expendature :"},
-        {"free",           K::TextBox,        "Frame5", {1920, 960, 1455, 285},     63, {}, Disabled},
+        {"free",           K::TextBox,        "Frame5", {1920, 960, 1455, 285},     63, {}, Result},
 
         {"RichTextBox2",   K::RichTextBox,    "Frame6", {120, 240, 4335, 1095},     86, {}},
     };

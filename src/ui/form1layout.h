@@ -21,7 +21,7 @@ enum class ControlKind {
 // How a control departs from the usual look of its kind.
 enum Look : unsigned {
     Usual = 0,
-    Disabled = 1u << 0,
+    Result = 1u << 0, // shown readably, but never focused, clicked into or typed into
     SingleBorder = 1u << 1,
     Centred = 1u << 2,
     InfoBackground = 1u << 3, // COLOR_INFOBK behind

@@ -1,14 +1,18 @@
 #include "ui/frmsplash.h"
 
+#include "ui/accessibility.h"
+#include "ui/artwork.h"
 #include "ui/systemcolors.h"
 #include "ui/twips.h"
 #include "worksheet/maker.h"
 
+#include <qdrawutil.h>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -19,6 +23,9 @@ namespace {
 
 inline constexpr TwipRect kClientArea{0, 0, 7380, 4245};
 inline constexpr TwipRect kFrame1{150, 60, 7080, 4050};
+// The fixed dialog frame around the client area, in pixels: a raised edge
+// and a line of the face colour.
+inline constexpr int kDialogFrame = 3;
 
 struct LabelEntry {
     const char *name;
@@ -67,9 +74,12 @@ frmSplash::frmSplash(QWidget *parent)
     // Tool windows normally don't keep the program running; this one must,
     // once the main window has been closed under it.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setFixedSize(kClientArea.toPixels().size());
-    setBackground(this, SystemColor::ButtonFace);
+    setFixedSize(kClientArea.toPixels().size() + QSize(2 * kDialogFrame, 2 * kDialogFrame));
+    // No caption, as designed; a screen reader still needs to know what this is.
+    setAccessibleName(tr("About Tallaby"));
+    installAccessibility();
     createUi();
+    applyColours();
 
     if (const QScreen *where = screen())
         move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
@@ -80,7 +90,7 @@ frmSplash::frmSplash(QWidget *parent)
 void frmSplash::createUi() {
     m_frame = new QGroupBox(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
-    m_frame->setGeometry(kFrame1.toPixels());
+    m_frame->setGeometry(kFrame1.toPixels().translated(kDialogFrame, kDialogFrame));
     m_frame->installEventFilter(this);
 
     for (const LabelEntry &entry : kLabels) {
@@ -92,22 +102,17 @@ void frmSplash::createUi() {
         font.setBold(entry.bold);
         label->setFont(font);
         label->setAlignment(entry.alignment | Qt::AlignTop);
-        setColors(label, SystemColor::ButtonFace, SystemColor::ButtonText);
         label->setGeometry(entry.rect.toPixels());
         if (entry.sizeFollowsText)
             label->resize(label->sizeHint());
     }
-    auto *productName = m_frame->findChild<QLabel *>(QStringLiteral("lblProductName"));
-    QPalette highlighted = productName->palette();
-    highlighted.setColor(QPalette::WindowText,
-                         systemColor(SystemColor::Highlight, QGuiApplication::palette()));
-    productName->setPalette(highlighted);
 
+    // The emblem is drawn already stretched to its box, so nothing scales it here.
     auto *logo = new QLabel(m_frame);
     logo->setObjectName(QStringLiteral("imgLogo"));
     logo->setGeometry(kLogo.toPixels());
-    logo->setScaledContents(true);
-    logo->setPixmap(QPixmap(QStringLiteral(":/artwork/about-icon.ico")));
+    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    logo->setPixmap(artwork(QStringLiteral("about-emblem.png"), devicePixelRatioF()));
     logo->setAccessibleName(tr("Tallaby emblem"));
 
     m_close = new QPushButton(QStringLiteral("Close"), m_frame);
@@ -123,6 +128,29 @@ void frmSplash::createUi() {
     // Labels swallow their clicks so that only the frame's empty part closes.
     for (QLabel *label : m_frame->findChildren<QLabel *>())
         label->installEventFilter(this);
+}
+
+void frmSplash::applyColours() {
+    for (QLabel *label : m_frame->findChildren<QLabel *>()) {
+        if (label->objectName() != QLatin1String("imgLogo"))
+            setColors(label, SystemColor::ButtonFace,
+                      label->objectName() == QLatin1String("lblProductName")
+                          ? SystemColor::Highlight
+                          : SystemColor::ButtonText);
+    }
+}
+
+void frmSplash::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const QPalette &system = QGuiApplication::palette();
+    painter.fillRect(rect(), systemColor(SystemColor::ButtonFace, system));
+    qDrawWinPanel(&painter, rect(), system, false);
+}
+
+void frmSplash::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColours();
 }
 
 bool frmSplash::typesACharacter(const QKeyEvent &event) {

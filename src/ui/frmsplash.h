@@ -29,11 +29,14 @@ public slots:
     void Frame1_Click();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createUi();
+    void applyColours();
     void unload();
 
     QGroupBox *m_frame = nullptr;

@@ -17,6 +17,7 @@ public:
     void setPixmap(const QPixmap &pixmap);
     const QPixmap &pixmap() const { return m_pixmap; }
     void setClickable(bool clickable);
+    bool isClickable() const { return m_clickable; }
 
 signals:
     void clicked();

@@ -1,5 +1,7 @@
 #include "ui/summarybox.h"
 
+#include <algorithm>
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -31,8 +33,87 @@ void SummaryBox::onLayoutChanged() {
     ++m_relayouts;
     updateScrollBars();
     viewport()->update();
-    // Screen readers get the summary as the box's description.
-    setAccessibleDescription(QString(m_layout.text()).replace(u'\r', u'\n'));
+    const QString previous = std::exchange(m_accessibleText, m_layout.text());
+    m_accessibleText.replace(u'\r', u'\n');
+    m_caret = std::min(m_caret, int(m_accessibleText.size()));
+    if (QAccessible::isActive() && previous != m_accessibleText) {
+        QAccessibleTextUpdateEvent event(this, 0, previous, m_accessibleText);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void SummaryBox::setCursorPosition(int position) {
+    m_caret = std::clamp(position, 0, int(m_accessibleText.size()));
+    // Keep the caret's line in view.
+    const QRect line = lineRect(m_caret);
+    QScrollBar *bar = verticalScrollBar();
+    if (line.top() < 0)
+        bar->setValue(bar->value() + line.top());
+    else if (line.bottom() >= viewport()->height())
+        bar->setValue(bar->value() + line.bottom() - viewport()->height() + 1);
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent event(this, m_caret);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+std::pair<int, int> SummaryBox::lineAt(int position) const {
+    const QList<qint32> starts = m_layout.lineStarts();
+    const auto next = std::upper_bound(starts.begin(), starts.end(), position);
+    const int start = next == starts.begin() ? 0 : *(next - 1);
+    const int end = next == starts.end() ? int(m_accessibleText.size()) : *next;
+    return {start, end};
+}
+
+qreal SummaryBox::lineHeight() const {
+    const qsizetype lines = std::max<qsizetype>(1, m_layout.lineStarts().size());
+    return m_layout.size().height() * scale() / lines;
+}
+
+QRect SummaryBox::lineRect(int position) const {
+    const QList<qint32> starts = m_layout.lineStarts();
+    const auto index = std::upper_bound(starts.begin(), starts.end(), position) - starts.begin();
+    const qreal top =
+        kMargin - verticalScrollBar()->value() + (std::max<qsizetype>(index, 1) - 1) * lineHeight();
+    return QRectF(kMargin - horizontalScrollBar()->value(), top, m_layout.size().width() * scale(),
+                  lineHeight())
+        .toAlignedRect();
+}
+
+void SummaryBox::moveCaret(QKeyEvent *event) {
+    const auto [start, end] = lineAt(m_caret);
+    const int column = m_caret - start;
+    const auto onLine = [this, column](int position) {
+        const auto [first, last] = lineAt(position);
+        // Stay before the line's break.
+        return std::min(first + column, std::max(first, last - 1));
+    };
+    const int size = int(m_accessibleText.size());
+    const bool whole = event->modifiers().testFlag(Qt::ControlModifier);
+    switch (event->key()) {
+    case Qt::Key_Left:
+        setCursorPosition(m_caret - 1);
+        break;
+    case Qt::Key_Right:
+        setCursorPosition(m_caret + 1);
+        break;
+    case Qt::Key_Up:
+        setCursorPosition(start == 0 ? m_caret : onLine(start - 1));
+        break;
+    case Qt::Key_Down:
+        setCursorPosition(end >= size ? m_caret : onLine(end));
+        break;
+    case Qt::Key_Home:
+        setCursorPosition(whole ? 0 : start);
+        break;
+    case Qt::Key_End:
+        setCursorPosition(whole ? size : std::max(start, end < size ? end - 1 : end));
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        break;
+    }
 }
 
 qreal SummaryBox::scale() const {
@@ -64,6 +145,12 @@ void SummaryBox::resizeEvent(QResizeEvent *event) {
 
 void SummaryBox::paintEvent(QPaintEvent *event) {
     QPainter painter(viewport());
+    if (hasFocus()) {
+        // A light band on the caret's line shows the keyboard's reading place.
+        QColor band = palette().color(QPalette::Highlight);
+        band.setAlpha(48);
+        painter.fillRect(lineRect(m_caret), band);
+    }
     painter.setPen(palette().color(QPalette::Text));
     const QPoint offset(kMargin - horizontalScrollBar()->value(),
                         kMargin - verticalScrollBar()->value());
@@ -71,12 +158,22 @@ void SummaryBox::paintEvent(QPaintEvent *event) {
     m_layout.paint(painter, scale(), QRectF(event->rect().translated(-offset)));
 }
 
+void SummaryBox::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void SummaryBox::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void SummaryBox::keyPressEvent(QKeyEvent *event) {
     if (event->matches(QKeySequence::Copy)) {
         QGuiApplication::clipboard()->setText(QString(m_layout.text()).replace(u'\r', u'\n'));
         return;
     }
-    QAbstractScrollArea::keyPressEvent(event);
+    moveCaret(event);
 }
 
 } // namespace tallaby::ui

@@ -3,6 +3,7 @@
 #include "printing/summarylayout.h"
 
 #include <QAbstractScrollArea>
+#include <utility>
 
 namespace tallaby::ui {
 
@@ -11,7 +12,8 @@ namespace tallaby::ui {
 // printer answers, lines break at the box's own width. Every tick writes the
 // whole summary; an unchanged one costs a comparison, and the reader's
 // scroll position is kept either way. Read-only: anything typed into it
-// would be gone at the next tick. Ctrl+C copies the whole summary.
+// would be gone at the next tick. Ctrl+C copies the whole summary. A caret
+// that the arrow keys move gives screen readers a reading position.
 class SummaryBox final : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -24,6 +26,16 @@ public:
     QString text() const { return m_layout.text(); }
     void setText(const QString &text);
 
+    // The text as a screen reader reads it: line feeds for the carriage
+    // returns, so offsets are the same as in text().
+    const QString &accessibleText() const { return m_accessibleText; }
+    int cursorPosition() const { return m_caret; }
+    void setCursorPosition(int position);
+    // The laid-out line holding a position: its start and its end.
+    std::pair<int, int> lineAt(int position) const;
+    // Where that line is shown, in viewport coordinates.
+    QRect lineRect(int position) const;
+
     // How many times the lines were laid out again; for tests and benchmarks.
     int relayoutCount() const { return m_relayouts; }
 
@@ -31,14 +43,20 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void onLayoutChanged();
     void updateScrollBars();
     qreal scale() const;
+    qreal lineHeight() const;
+    void moveCaret(QKeyEvent *event);
 
     printing::SummaryLayout m_layout;
     int m_relayouts = 0;
+    QString m_accessibleText;
+    int m_caret = 0;
 };
 
 } // namespace tallaby::ui

@@ -13,6 +13,7 @@ namespace tallaby::ui {
 enum class SystemColor {
     ThreeDLight,         // COLOR_3DLIGHT
     InfoBackground,      // COLOR_INFOBK
+    InfoText,            // COLOR_INFOTEXT
     ActiveBorder,        // COLOR_ACTIVEBORDER
     InactiveCaptionText, // COLOR_INACTIVECAPTIONTEXT
     Window,              // COLOR_WINDOW
@@ -24,7 +25,17 @@ enum class SystemColor {
 
 QColor systemColor(SystemColor color, const QPalette &palette);
 
-// Paints a widget's background (and optionally its text) in system colours.
+// The smallest contrast any text of ours may have against its background.
+inline constexpr double kMinimumContrast = 4.5;
+
+// Contrast of two colours by their relative luminance, 1 to 21.
+double contrastRatio(const QColor &a, const QColor &b);
+// The text colour itself if it is readable on the background; otherwise the
+// same hue moved towards black or white just far enough.
+QColor readableOn(const QColor &text, const QColor &background);
+
+// Paints a widget's background (and optionally its text) in system colours;
+// a text colour is kept readable on its background.
 void setBackground(QWidget *widget, SystemColor background);
 void setColors(QWidget *widget, SystemColor background, SystemColor text);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Redraws Tallaby's artwork with ImageMagick: the window icon, the about-box
-# icon, the Veltrane logo and the web-site banner. The generated files are
-# committed and the build only reads those, so it never needs this script;
-# run it by hand after changing a drawing, then look at the results.
+# emblem, the Veltrane logo and the web-site banner, the last three at 1x and
+# 2x. The generated files are committed and the build only reads those, so it
+# never needs this script; run it by hand after changing a drawing, then look
+# at the results.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -60,27 +61,37 @@ for size in 256 128 48 32; do
 done
 cp window-icon.png icons/tallaby-16.png
 
-# Hard edges only: the icon's mask is on/off, and the about box stretches it
-# to 121 x 159, where a soft edge would show as a smear. The six clear
-# columns on the right let the product name show through beside it.
-convert -size 32x32 xc:none +antialias \
-    -fill "$EDGE"       -draw 'roundrectangle 0,0 25,31 5,5' \
-    -fill "$LIGHT"      -draw 'roundrectangle 1,1 24,30 4,4' \
-    -fill "$SHADE"      -draw 'roundrectangle 2,2 24,30 4,4' \
-    -fill "$TILE"       -draw 'roundrectangle 2,2 23,29 3,3' \
-    -fill "$INK_SHADOW" -draw 'rectangle 6,7 22,10' -draw 'rectangle 13,11 16,19' \
-    -fill "$INK"        -draw 'rectangle 4,5 20,8' -draw 'rectangle 11,9 14,17' \
-    -fill "$GOLD_DARK"  -draw 'rectangle 4,21 21,23' -draw 'rectangle 4,25 21,27' \
-    -fill "$GOLD"       -draw 'rectangle 4,21 21,22' -draw 'rectangle 4,25 21,26' \
-    -type PaletteAlpha "${NO_DATES[@]}" ICO:about-icon.ico
-
-# ImageMagick picks the icon's bit depth from its colour count; a drawing
-# with more than 16 colours would silently come out as an 8-bit icon.
-bpp=$(od -An -tu2 -j12 -N2 about-icon.ico | tr -d ' ')
-if [ "$bpp" != 4 ]; then
-    echo "make-artwork.sh: about-icon.ico has $bpp bits per pixel, not 4; use 16 colours at most" >&2
-    exit 1
-fi
+# The about box shows its emblem stretched to 121 x 159. Drawn from its shapes
+# at that size, and at twice it for finer screens, it stays sharp; the six
+# clear columns on the right let the product name show through beside it.
+# Shapes on a 32-unit grid: colour, rect or round, first and last cell, radius.
+EMBLEM_SHAPES="
+$EDGE round 0 0 25 31 5
+$LIGHT round 1 1 24 30 4
+$SHADE round 2 2 24 30 4
+$TILE round 2 2 23 29 3
+$INK_SHADOW rect 6 7 22 10
+$INK_SHADOW rect 13 11 16 19
+$INK rect 4 5 20 8
+$INK rect 11 9 14 17
+$GOLD_DARK rect 4 21 21 23
+$GOLD_DARK rect 4 25 21 27
+$GOLD rect 4 21 21 22
+$GOLD rect 4 25 21 26"
+emblem() { # width height file
+    local mvg
+    mvg=$(echo "$EMBLEM_SHAPES" | awk -v sx="$1" -v sy="$2" 'NF {
+        sx1 = sx / 32; sy1 = sy / 32
+        x0 = $3 * sx1; y0 = $4 * sy1; x1 = ($5 + 1) * sx1 - 1; y1 = ($6 + 1) * sy1 - 1
+        printf "fill \"%s\" ", $1
+        if ($2 == "round") printf "roundrectangle %.2f,%.2f %.2f,%.2f %.2f,%.2f ", x0, y0, x1, y1, $7 * sx1, $7 * sy1
+        else printf "rectangle %.2f,%.2f %.2f,%.2f ", x0, y0, x1, y1
+    }')
+    convert -size "$1x$2" xc:none -draw "$mvg" "${NO_DATES[@]}" \
+        -define png:exclude-chunks=date,time PNG32:"$3"
+}
+emblem 121 159 about-emblem.png
+emblem 242 318 about-emblem@2x.png
 
 # Maker's emblem: a roof over a "V". Drawn large and scaled down so the
 # diagonals come out smooth in the logo and the banner.
@@ -91,39 +102,54 @@ convert -size 160x160 gradient:'#3b82c8-#1c4c86' -alpha set \
     -fill '#f5a93a' -draw 'polygon 36,56 80,22 124,56 104,56 80,38 56,56' \
     "$tmp/veltrane-emblem.png"
 
-# The tag line is spaced out to end under the wordmark's last letter.
-convert -size 207x52 xc:'#f5f7f9' \
-    \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize 40x40 \) -geometry +12+6 -composite \
-    -font "$SANS_BOLD" -pointsize 34 -fill '#21364b' -annotate +60+32 'Veltrane' \
-    -font "$SANS" -pointsize 9 -kerning 1.0 -fill '#6b7c8c' -annotate +60+45 'HOUSEHOLD SOFTWARE' \
-    -dither None -colors 64 "${NO_DATES[@]}" \
-    GIF:logo.gif
+# The logo and the banner are drawn at 1x and at 2x ("@2x") from the same
+# measures times S, so finer screens get real detail instead of an enlargement.
+logo() { # scale file
+    local S=$1
+    # The tag line is spaced out to end under the wordmark's last letter.
+    convert -size $((207*S))x$((52*S)) xc:'#f5f7f9' \
+        \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize $((40*S))x$((40*S)) \) \
+        -geometry +$((12*S))+$((6*S)) -composite \
+        -font "$SANS_BOLD" -pointsize $((34*S)) -fill '#21364b' -annotate +$((60*S))+$((32*S)) 'Veltrane' \
+        -font "$SANS" -pointsize $((9*S)) -kerning "$S" -fill '#6b7c8c' \
+        -annotate +$((60*S))+$((45*S)) 'HOUSEHOLD SOFTWARE' \
+        -dither None -colors 64 "${NO_DATES[@]}" \
+        GIF:"$2"
+}
+logo 1 logo.gif
+logo 2 logo@2x.gif
 
-W=878; H=43; PT=18
 VISIT='Visit'; SITE='veltrane.example'; REST='for more free household tools'
 # -annotate drops leading spaces, so each run is placed by measured advance;
 # the bars stop label: from trimming the spaces being measured.
-advance() {
-    echo $(( $(convert -font "$1" -pointsize $PT label:"|$2|" -format %w info:) \
-           - $(convert -font "$1" -pointsize $PT label:'||' -format %w info:) ))
+advance() { # font text pointsize
+    echo $(( $(convert -font "$1" -pointsize "$3" label:"|$2|" -format %w info:) \
+           - $(convert -font "$1" -pointsize "$3" label:'||' -format %w info:) ))
 }
-space=$(advance "$SANS" ' ')
-w_visit=$(( $(advance "$SANS" "$VISIT") + space ))
-w_site=$(( $(advance "$SANS_BOLD" "$SITE") + space ))
-w_rest=$(advance "$SANS" "$REST")
-x=$(( (W - w_visit - w_site - w_rest) / 2 ))
-chevron() { # $1: x of the left point
-    echo "polygon $1,13 $(($1+8)),21 $1,29 $(($1+4)),29 $(($1+12)),21 $(($1+4)),13"
+banner() { # scale file
+    local S=$1 W=$((878*$1)) H=$((43*$1)) PT=$((18*$1))
+    local space w_visit w_site w_rest x base=$((28*$1))
+    space=$(advance "$SANS" ' ' $PT)
+    w_visit=$(( $(advance "$SANS" "$VISIT" $PT) + space ))
+    w_site=$(( $(advance "$SANS_BOLD" "$SITE" $PT) + space ))
+    w_rest=$(advance "$SANS" "$REST" $PT)
+    x=$(( (W - w_visit - w_site - w_rest) / 2 ))
+    chevron() { # $1: x of the left point
+        echo "polygon $1,$((13*S)) $(($1+8*S)),$((21*S)) $1,$((29*S)) $(($1+4*S)),$((29*S)) $(($1+12*S)),$((21*S)) $(($1+4*S)),$((13*S))"
+    }
+    # 4:4:4 sampling keeps the gold lettering from bleeding into the blue.
+    convert -size ${H}x${W} gradient:'#3a85cc-#173f73' -rotate -90 \
+        \( -size ${W}x$((21*S)) gradient:'rgba(255,255,255,0.18)-rgba(255,255,255,0)' \) -composite \
+        -fill 'rgba(255,255,255,0.30)' -draw "rectangle 0,0 $((W-1)),$((S-1))" \
+        -fill 'rgba(0,0,0,0.30)' -draw "rectangle 0,$((H-S)) $((W-1)),$((H-1))" \
+        \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize $((31*S))x$((31*S)) \) \
+        -geometry +$((8*S))+$((6*S)) -composite \
+        -fill '#ffc861' -draw "$(chevron $((W-34*S)))" -draw "$(chevron $((W-24*S)))" \
+        -font "$SANS"      -pointsize $PT -fill white     -annotate +$x+$base "$VISIT" \
+        -font "$SANS_BOLD" -pointsize $PT -fill '#ffc861' -annotate +$((x+w_visit))+$base "$SITE" \
+        -font "$SANS"      -pointsize $PT -fill white     -annotate +$((x+w_visit+w_site))+$base "$REST" \
+        "${NO_DATES[@]}" -quality 92 -sampling-factor 1x1 -interlace JPEG \
+        JPEG:"$2"
 }
-# 4:4:4 sampling keeps the gold lettering from bleeding into the blue.
-convert -size ${H}x${W} gradient:'#3a85cc-#173f73' -rotate -90 \
-    \( -size ${W}x21 gradient:'rgba(255,255,255,0.18)-rgba(255,255,255,0)' \) -composite \
-    -fill 'rgba(255,255,255,0.30)' -draw "line 0,0 $((W-1)),0" \
-    -fill 'rgba(0,0,0,0.30)' -draw "line 0,$((H-1)) $((W-1)),$((H-1))" \
-    \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize 31x31 \) -geometry +8+6 -composite \
-    -fill '#ffc861' -draw "$(chevron $((W-34)))" -draw "$(chevron $((W-24)))" \
-    -font "$SANS"      -pointsize $PT -fill white     -annotate +$x+28 "$VISIT" \
-    -font "$SANS_BOLD" -pointsize $PT -fill '#ffc861' -annotate +$((x+w_visit))+28 "$SITE" \
-    -font "$SANS"      -pointsize $PT -fill white     -annotate +$((x+w_visit+w_site))+28 "$REST" \
-    "${NO_DATES[@]}" -quality 92 -sampling-factor 1x1 -interlace JPEG \
-    JPEG:banner.jpg
+banner 1 banner.jpg
+banner 2 banner@2x.jpg

@@ -1,0 +1,107 @@
+"""Reads Tallaby's accessibility tree as a screen reader receives it, from
+the AT-SPI bus, and fails when a control lacks the name or role it needs.
+Run by atspi.sh with the program already started."""
+
+import sys
+import time
+
+import pyatspi
+
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+
+def walk(node):
+    yield node
+    for child in node:
+        if child is not None:
+            yield from walk(child)
+
+
+def find_app(desktop):
+    for _ in range(100):
+        for app in desktop:
+            if app is not None and app.name == "Tallaby":
+                return app
+        time.sleep(0.1)
+    sys.exit("Tallaby did not appear on the accessibility bus")
+
+
+def named(nodes, role):
+    return {n.name: n for n in nodes if n.getRoleName() == role}
+
+
+app = find_app(pyatspi.Registry.getDesktop(0))
+# The results and the summary are first written by the first timer tick.
+for _ in range(50):
+    nodes = list(walk(app))
+    texts = named(nodes, "text")
+    if "Summary" in texts and texts["Summary"].queryText().characterCount > 0:
+        break
+    time.sleep(0.2)
+combos = named(nodes, "combo box")
+links = named(nodes, "link")
+
+for name in ["Your Income", "Partners Income", "Other Income"] + [
+    f"Expense {row} amount" for row in range(1, 29)
+]:
+    field = texts.get(name)
+    check(field is not None, f"no text field named {name!r}")
+    if field is not None:
+        check(field.queryText().getText(0, -1) == "0", f"{name!r} does not read its start value 0")
+for row in range(1, 29):
+    check(f"Expense {row} category" in combos, f"no combo box named 'Expense {row} category'")
+
+# The results: read-only, and each reads its figure.
+for name in ["Total Income", "Income - Expendature"]:
+    field = texts.get(name)
+    check(field is not None and field.getState().contains(pyatspi.STATE_READ_ONLY),
+          f"no read-only result field {name!r}")
+labels = named(nodes, "label")
+for name in ["Total Income 0", "Total Expendature 0"]:
+    check(name in labels, f"no result label {name!r}")
+
+summary = texts.get("Summary")
+check(summary is not None, "no text named 'Summary'")
+if summary is not None:
+    text = summary.queryText()
+    whole = text.getText(0, -1)
+    check(whole.startswith("CASHFLOW SUMMARY"), f"the summary's text reads {whole[:40]!r}")
+    line, start, end = text.getTextAtOffset(0, pyatspi.TEXT_BOUNDARY_LINE_START)
+    check(start == 0 and 0 < end < len(whole) and whole.startswith(line),
+          f"the summary's first line is {line!r} ({start}, {end})")
+    check(summary.getState().contains(pyatspi.STATE_READ_ONLY), "the summary is not read-only")
+
+check(any(n.startswith("Click here to visit") for n in links), "the web link is no link")
+check(len(links) == 2, f"links: {sorted(links)}")
+
+# The About window: opened from its menu item, a named dialog with a Close button.
+# (The "About" menu of the bar holds an item of the same name.)
+about_item = [n for n in nodes if n.getRoleName() == "menu item" and n.name == "About"
+              and n.queryAction().getName(0) == "Press"]
+check(len(about_item) == 1, "no menu item 'About' to press")
+if about_item:
+    about_item[0].queryAction().doAction(0)
+    dialog = None
+    for _ in range(50):
+        dialogs = [n for n in walk(app) if n.getRoleName() == "dialog"]
+        if dialogs:
+            dialog = dialogs[0]
+            break
+        time.sleep(0.1)
+    check(dialog is not None and dialog.name == "About Tallaby",
+          f"the About window is {dialog and (dialog.getRoleName(), dialog.name)}")
+    if dialog is not None:
+        buttons = [n for n in walk(dialog) if n.getRoleName() == "push button"]
+        check([b.name for b in buttons] == ["Close"], "the About window has no Close button")
+        check(buttons and buttons[0].getState().contains(pyatspi.STATE_FOCUSED),
+              "Close does not have the keyboard focus")
+
+for failure in failures:
+    print("FAIL:", failure)
+print(f"{len(nodes)} accessible objects read, {len(failures)} failures")
+sys.exit(1 if failures else 0)
