@@ -1,28 +1,47 @@
 // Printing the summary against a fake printer: the print rectangle, the page
-// loop, failures, and the print commands' waits for the print server.
+// loop, failures, the spool, the print commands as the user meets them, and
+// the work that waits on the print server.
 
+#include "app/commands.h"
 #include "fakeprinter.h"
 #include "pagetext.h"
 #include "printing/module1.h"
+#include "printing/spool.h"
 #include "printing/summaryprinting.h"
+#include "ui/form1.h"
+#include "ui/summarybox.h"
 
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <future>
 #include <limits>
 #include <optional>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using namespace tallaby::printing;
 using namespace tallaby::printing::testing;
+using namespace tallaby;
 using Paper = FakePrinter::Paper;
 using State = FakePrinter::DocumentState;
 
 Q_DECLARE_METATYPE(tallaby::printing::PrintError)
 Q_DECLARE_METATYPE(tallaby::printing::TwipsRect)
 Q_DECLARE_METATYPE(tallaby::printing::testing::FakePrinter::Paper)
+Q_DECLARE_METATYPE(std::optional<tallaby::printing::PrintError>)
 
 namespace {
 
@@ -59,16 +78,73 @@ void lay(SummaryLayout &layout, const QString &text, int points = 10) {
     layout.setText(text);
 }
 
-// A print server that answers once `answer` is ready (or gives up after 20 s, so
-// that a fault cannot hang the run).
-PrinterAccess heldServer(std::shared_future<void> answer, std::chrono::milliseconds wait) {
-    return {[answer]() -> PrinterOpening {
-                if (answer.wait_for(20s) != std::future_status::ready)
-                    return printFailure(PrintError::ServerNotAnswering);
-                return std::unique_ptr<PrinterService>(std::make_unique<FakePrinter>());
-            },
-            wait};
+// Holds a worker like a print server that does not answer: until `stop`, or
+// `released`, or 10 s (so that a fault cannot hang the run). True on a stop.
+bool hold(const std::stop_token &stop, const std::shared_future<void> &released) {
+    for (int i = 0; i < 1000 && !stop.stop_requested(); ++i) {
+        if (released.valid() && released.wait_for(10ms) == std::future_status::ready)
+            return false;
+        if (!released.valid())
+            std::this_thread::sleep_for(10ms);
+    }
+    return stop.stop_requested();
 }
+
+// A print server with a fake printer behind it, counting what reaches it.
+struct FakeServer {
+    std::optional<PrintError> noPrinter;   // the lookup's answer instead of a printer
+    std::optional<PrintError> queueSays;   // the queue's answer to a document, else taken
+    std::shared_future<void> sendReleased; // when valid, sending waits for it
+    std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> sendsEnded = std::make_shared<std::atomic<int>>(0);
+
+    PrinterAccess access() const {
+        return {[server = *this](std::stop_token) -> PrinterOpening {
+                    if (server.noPrinter)
+                        return printFailure(*server.noPrinter);
+                    auto printer = std::make_unique<FakePrinter>();
+                    printer->deliverBy([server](std::stop_token stop) {
+                        const bool stopped =
+                            server.sendReleased.valid() && hold(stop, server.sendReleased);
+                        ++*server.sendsEnded;
+                        if (stopped)
+                            return PrintStatus(printFailure(PrintError::JobUnconfirmed));
+                        ++*server.sent;
+                        return server.queueSays ? PrintStatus(printFailure(*server.queueSays))
+                                                : printOk();
+                    });
+                    return std::unique_ptr<PrinterService>(std::move(printer));
+                },
+                kPrintServerWait};
+    }
+};
+
+// The window as the program makes it, printing through `server`, ticked by hand.
+struct Window {
+    explicit Window(const FakeServer &server)
+        : form({worksheet::NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom))},
+               server.access()) {
+        form.controls().timer->stop();
+        form.Timer1_Timer();
+    }
+    ui::Form1 form;
+    app::Form1Commands commands{form, {}};
+
+    // What the user was told since the last call, each box closed.
+    QStringList told() {
+        QStringList messages;
+        for (QMessageBox *box : form.findChildren<QMessageBox *>()) {
+            if (box->textFormat() != Qt::PlainText)
+                messages << "not plain text";
+            messages << box->text();
+            delete box;
+        }
+        return messages;
+    }
+    bool printed() {
+        return QTest::qWaitFor([&] { return !form.summaryPrinter().isPrinting(); });
+    }
+};
 
 } // namespace
 
@@ -81,6 +157,7 @@ private slots:
     void initTestCase() {
         // A print server address where none listens: this machine has no printer.
         QVERIFY(m_home.isValid());
+        qRegisterMetaType<std::optional<PrintError>>();
         qputenv("CUPS_SERVER", m_home.filePath("no-server.sock").toLocal8Bit());
         qputenv("HOME", m_home.path().toLocal8Bit());
         qunsetenv("PRINTER");
@@ -193,6 +270,9 @@ private slots:
         QTest::newRow("margins that leave less than a line stop the print at once")
             << false << kLetter << TwipsRect{kInch, kInch, kInch, 15840 - kInch - kInch / 20} << 10
             << "" << 0 << PrintError::NoProgress << 1;
+        QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
+            << false << Paper{2000, 15840, {0, 0}, 1200} << inch << 10 << "" << 0
+            << PrintError::NoProgress << 1;
         QTest::newRow("a font taller than the page stops the print at once")
             << false << kLetter << inch << 900 << "" << 0 << PrintError::NoProgress << 1;
         QTest::newRow("set-up with a left margin below 32 bits less the offset")
@@ -241,10 +321,17 @@ private slots:
             QCOMPARE(printer.documents().back()->pages.size(), std::size_t(1));
     }
 
+    void theScreenBreaksLinesWhereThePaperDoes_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("a 1200-dpi printer") << 1200;
+        QTest::newRow("a 300-dpi printer, not the reference resolution") << 300;
+    }
+
     void theScreenBreaksLinesWhereThePaperDoes() {
+        QFETCH(int, resolution);
         SummaryLayout layout;
         lay(layout, summaryWith(paragraph(900)));
-        FakePrinter printer;
+        FakePrinter printer(Paper{12240, 15840, {0, 0}, resolution});
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         QStringList printed;
@@ -262,40 +349,231 @@ private slots:
         QCOMPARE(locateLines(layout.text(), printed), onScreen);
     }
 
-    void withoutAPrinterTheUserIsToldSo() {
-        SummaryLayout layout;
-        const PrintStatus printed = printSummary(layout);
-        QVERIFY(!printed);
-        QCOMPARE(printed.failure().error, PrintError::NoPrinter);
-        QVERIFY2(printed.failure().message().startsWith("No printer is installed"),
-                 qPrintable(printed.failure().message()));
+    void theQueuesPaperIsUsed() {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        preparePrinter(printer, QPageSize(QPageSize::Letter)); // Qt starts on A4
+        QCOMPARE(printer.paperRect(QPrinter::Point).size(), QSizeF(612, 792));
     }
 
-    void startUpDoesNotWaitForThePrintServer() {
-        std::promise<void> server;
+    void anAbsentPrintServerIsNamed() {
+        const PrinterOpening opened = openDefaultPrinter(kPrintServerWait, {});
+        QVERIFY(!opened);
+        QCOMPARE(opened.failure().error, PrintError::ServerNotAnswering);
+    }
+
+    void aSpoolCutShortIsNotSent_data() {
+        QTest::addColumn<int>("cut"); // bytes lost at the end
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("written whole") << 0 << true;
+        QTest::newRow("the last bytes lost") << 3 << false;
+        QTest::newRow("cut in the middle, as by a full disk") << -2 << false;
+        QTest::newRow("nothing written") << -1 << false;
+    }
+
+    void aSpoolCutShortIsNotSent() {
+        QFETCH(int, cut);
+        const QString path = m_home.filePath("spooled.pdf");
+        {
+            QPdfWriter pdf(path);
+            QPainter painter(&pdf);
+            painter.drawText(100, 100, noteLines(200));
+            pdf.newPage();
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 size = file.size();
+        file.resize(cut == -1 ? 0 : cut == -2 ? size / 2 : size - cut);
+        file.close();
+        const PrintStatus whole = checkSpooledPdf(path);
+        QTEST(whole.ok(), "whole");
+        if (!whole)
+            QVERIFY(whole.failure().message().contains("no room"));
+    }
+
+    void theSpoolGoesOnEveryPath() {
+        // A process ended by SIGTERM while its document waits.
+        int pipe[2];
+        QCOMPARE(::pipe(pipe), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGTERM, SIG_DFL); // not the test runner's handler
+            auto held = SpoolDir::create("summary.pdf");
+            QFile((*held)->filePath()).open(QIODevice::WriteOnly);
+            const QByteArray path = QFile::encodeName((*held)->path());
+            (void)!::write(pipe[1], path.constData(), path.size());
+            ::raise(SIGTERM);
+            ::_exit(0);
+        }
+        ::close(pipe[1]);
+        char path[4096] = {};
+        (void)!::read(pipe[0], path, sizeof path - 1);
+        ::close(pipe[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        QVERIFY(path[0] == '/' && !QFileInfo::exists(QFile::decodeName(path)));
+
+        // A temporary directory that is not there: /tmp, not the root.
+        const QByteArray temp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", m_home.filePath("missing").toLocal8Bit());
+        auto spool = SpoolDir::create("summary.pdf");
+        qputenv("TMPDIR", temp);
+        QVERIFY(spool && (*spool)->path().startsWith("/tmp/tallaby-"));
+        const QString dir = (*spool)->path();
+        QFile((*spool)->filePath()).open(QIODevice::WriteOnly);
+        spool.value().reset();
+        QVERIFY(!QFileInfo::exists(dir));
+    }
+
+    void aPrintCommandPrintsOrSaysWhy_data() {
+        QTest::addColumn<bool>("menu"); // else the button
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<std::optional<PrintError>>("lookup");
+        QTest::addColumn<std::optional<PrintError>>("queue");
+        QTest::addColumn<QString>("told");
+
+        const std::optional<PrintError> found, taken;
+        QTest::newRow("the button prints") << false << QStringList() << found << taken << "";
+        QTest::newRow("the menu prints") << true << QStringList() << found << taken << "";
+        QTest::newRow("without a printer the button says so")
+            << false << QStringList() << std::optional(PrintError::NoPrinter) << taken
+            << "No printer is installed";
+        QTest::newRow("a paused queue takes the job and says it waits")
+            << true << QStringList() << found << std::optional(PrintError::QueuePaused)
+            << "queue is paused";
+        QTest::newRow("a bad income is named, nothing prints until it is fixed")
+            << false << QStringList{"inc2", "12x"} << found << taken
+            << "Partners Income is not a number";
+        QTest::newRow("a bad expense too") << true << QStringList{"c3", "4..5"} << found << taken
+                                           << "Expense 3 amount is not a number";
+        QTest::newRow("a total beyond the range is named")
+            << true << QStringList{"inc1", "250", "inc2", "1e308", "inc3", "1e308"} << found
+            << taken << "Total Income is too large to show";
+    }
+
+    void aPrintCommandPrintsOrSaysWhy() {
+        QFETCH(bool, menu);
+        QFETCH(QStringList, amounts);
+        QFETCH(std::optional<PrintError>, lookup);
+        QFETCH(std::optional<PrintError>, queue);
+        QFETCH(QString, told);
+        FakeServer server;
+        server.noPrinter = lookup;
+        server.queueSays = queue;
+        Window window(server);
+        for (int i = 0; i + 1 < amounts.size(); i += 2)
+            window.form.findChild<QLineEdit *>(amounts[i])->setText(amounts[i + 1]);
+        const auto print = [&] {
+            window.form.Timer1_Timer();
+            if (menu)
+                window.form.controls().print->trigger();
+            else
+                QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+            return window.printed();
+        };
+
+        QVERIFY(print());
+        const QStringList messages = window.told();
+        QCOMPARE(messages.size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty())
+            QVERIFY2(messages.front().contains(told), qPrintable(messages.front()));
+        const bool refused = !amounts.isEmpty();
+        QCOMPARE(*server.sent, lookup || refused ? 0 : 1);
+        if (!refused)
+            return;
+        // Marked where the user looks, and printed once corrected.
+        const QString field = told.section(" is ", 0, 0) == "Total Income" ? "tottake" : amounts[0];
+        QVERIFY(!window.form.findChild<QWidget *>(field)->toolTip().isEmpty());
+        for (int i = 0; i < amounts.size(); i += 2)
+            window.form.findChild<QLineEdit *>(amounts[i])->setText("1");
+        QVERIFY(print());
+        QCOMPARE(window.told(), QStringList());
+        QCOMPARE(*server.sent, 1);
+    }
+
+    void aHangingSendKeepsTheWindowTicking() {
+        std::promise<void> queue;
+        FakeServer server;
+        server.sendReleased = queue.get_future().share();
+        Window window(server);
+        window.form.controls().timer->start(); // the real timer
+
+        QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+        QTRY_VERIFY(window.form.cursor().shape() == Qt::BusyCursor);
+        window.form.controls().print->trigger(); // one job at a time
+        QVERIFY(window.told().join("").contains("still being sent"));
+        auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
+        inc3->clear(); // only a tick puts "0" back
+        QTRY_COMPARE_WITH_TIMEOUT(inc3->text(), QStringLiteral("0"), 3000);
+
+        queue.set_value();
+        QVERIFY(window.printed());
+        QCOMPARE(*server.sent, 1);
+        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.told(), QStringList());
+    }
+
+    void aSilentPrintServerIsGivenUpOn() {
+        // The lookup never answers on its own; only the print's limit ends the wait.
+        std::atomic<bool> stopped = false;
         SummaryLayout layout;
-        std::optional<PrintResult<qint32>> setUp;
-        startSummaryPrintLayout(
-            layout, [&](const PrintResult<qint32> &r) { setUp.emplace(r); },
-            heldServer(server.get_future().share(), kPrintServerWait));
+        SummaryPrinter printer(layout, {[&](std::stop_token stop) -> PrinterOpening {
+                                            stopped = hold(stop, {});
+                                            return printFailure(PrintError::NoPrinter);
+                                        },
+                                        100ms});
+        std::optional<PrintStatus> printed;
+        printer.print([&](const PrintStatus &status) { printed = status; });
+        QTRY_VERIFY_WITH_TIMEOUT(printed.has_value(), 5000);
+        QCOMPARE(printed->failure().error, PrintError::ServerNotAnswering);
+        QTRY_COMPARE(printer.workersRunning(), 0);
+        QVERIFY(stopped);
+    }
+
+    void noWorkerOutlivesItsPrinter_data() {
+        QTest::addColumn<bool>("atStartUp");
+        QTest::addColumn<bool>("whileSending");
+        QTest::newRow("a printer lookup at start-up answering during shutdown") << true << false;
+        QTest::newRow("a print's lookup answering during shutdown") << false << false;
+        QTest::newRow("a print still being sent") << false << true;
+    }
+
+    void noWorkerOutlivesItsPrinter() {
+        QFETCH(bool, atStartUp);
+        QFETCH(bool, whileSending);
+        auto finished = std::make_shared<std::atomic<int>>(0);
+        std::promise<void> never;
+        FakeServer server;
+        server.sendReleased = never.get_future().share();
+        PrinterAccess access = server.access();
+        access.open = [finished, open = access.open, whileSending](std::stop_token stop) {
+            if (!whileSending)
+                hold(stop, {});
+            // Answers after being told to stop, as a print server that wakes up may.
+            std::this_thread::sleep_for(20ms);
+            ++*finished;
+            return open(stop);
+        };
+        SummaryLayout layout;
+        auto printer = std::make_unique<SummaryPrinter>(layout, access);
+        bool answered = false;
+        if (atStartUp)
+            printer->startLayout([&](const PrintResult<qint32> &) { answered = true; });
+        else
+            printer->print([&](const PrintStatus &) { answered = true; });
+        if (whileSending)
+            QTRY_VERIFY(*finished == 1);
         QTest::qWait(50);
-        QVERIFY(!setUp && !layout.hasTargetDevice());
 
-        server.set_value();
-        QTRY_VERIFY(setUp.has_value());
-        QCOMPARE(setUp->value(), 9360);
-        QCOMPARE(layout.lineWidth(), 9360);
-    }
-
-    void printingGivesUpOnASilentPrintServer() {
-        std::promise<void> server;
-        SummaryLayout layout;
-        const PrintStatus printed =
-            printSummary(layout, heldServer(server.get_future().share(), 100ms));
-        server.set_value();
-        QVERIFY(!printed);
-        QCOMPARE(printed.failure().error, PrintError::ServerNotAnswering);
-        QVERIFY(printed.failure().message().contains("not answering"));
+        QElapsedTimer shutdown;
+        shutdown.start();
+        printer.reset();
+        QVERIFY(shutdown.elapsed() < 2000);
+        QCOMPARE(*finished, 1); // ended, not left running
+        QCOMPARE(*server.sendsEnded, whileSending ? 1 : 0);
+        QCoreApplication::processEvents();
+        QVERIFY(!answered);
     }
 };
 

@@ -19,6 +19,7 @@
 #include "worksheet/recalculation.h"
 
 #include <array>
+#include <memory>
 #include <QMainWindow>
 
 class QAction;
@@ -79,7 +80,10 @@ public:
     const Controls &controls() const { return m_controls; }
     worksheet::WorksheetFields &fields() { return *this; }
     const worksheet::TickResult &lastTick() const { return m_lastTick; }
-    const printing::PrinterAccess &printerAccess() const { return m_printer; }
+    printing::SummaryPrinter &summaryPrinter() { return *m_printing; }
+    // Why the summary is behind the worksheet after the last tick, for the user;
+    // empty when it is not.
+    QString whySummaryIsNotCurrent() const;
 
     // Centres the window on its screen and shows it with the focus on the logo.
     void showCentred();
@@ -107,8 +111,10 @@ private:
     bool isSelected(worksheet::Option option) const override;
     void setSelected(worksheet::Option option) override;
 
+    void markTickProblems();
+
     worksheet::TickContext m_tick;
-    printing::PrinterAccess m_printer;
+    std::unique_ptr<printing::SummaryPrinter> m_printing;
     worksheet::TickResult m_lastTick;
     Worksheet m_sheet;
     Controls m_controls;
