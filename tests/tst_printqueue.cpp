@@ -74,12 +74,13 @@ struct Window {
 class PrintQueueTest : public QObject {
     Q_OBJECT
 
-    bool setDefault(const QString &queue) {
+    bool queueCommand(const QString &command, const QString &queue) {
         int exitCode = -1;
-        run("bash", {qEnvironmentVariable("TALLABY_PRINT_QUEUE_SCRIPT"), m_state, "default", queue},
+        run("bash", {qEnvironmentVariable("TALLABY_PRINT_QUEUE_SCRIPT"), m_state, command, queue},
             &exitCode);
         return exitCode == 0;
     }
+    bool setDefault(const QString &queue) { return queueCommand("default", queue); }
 
     QString m_state;
     QTemporaryDir m_home;
@@ -89,7 +90,8 @@ class PrintQueueTest : public QObject {
         const QDir out(m_state + "/out/" + queue);
         const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
         window.commands.Command2_Click();
-        if (!window.failures.isEmpty())
+        if (!QTest::qWaitFor([&] { return !window.form.summaryPrinter().isPrinting(); }, 60'000) ||
+            !window.failures.isEmpty())
             return std::nullopt;
         QStringList added;
         // A job's file is complete once the queue has nothing left to do.
@@ -150,6 +152,19 @@ private slots:
         QCOMPARE(pdf->pages, 1);
         QCOMPARE(pdf->paper, paper);
         QCOMPARE(bareLines(pdf->text), bareLines(window.layout().text()));
+    }
+
+    void aPausedQueueKeepsTheJobAndSaysSo() {
+        Window window;
+        QVERIFY(window.write({"Paused"}));
+        QVERIFY(queueCommand("disable", kLetter));
+        const auto pdf = print(window);
+        QVERIFY(queueCommand("enable", kLetter));
+        QVERIFY(!pdf);
+        QCOMPARE(window.failures.size(), 1);
+        QVERIFY2(window.failures.front().contains("paused"), qPrintable(window.failures.front()));
+        // Resumed, the job comes out.
+        QTRY_VERIFY_WITH_TIMEOUT(run("lpstat", {"-o", kLetter}).trimmed().isEmpty(), 60'000);
     }
 
     void theSameSummaryPrintsTheSamePagesTwice() {
