@@ -503,6 +503,7 @@ private slots:
         QTRY_VERIFY(window.form.cursor().shape() == Qt::BusyCursor);
         window.form.controls().print->trigger(); // one job at a time
         QVERIFY(window.told().join("").contains("still being sent"));
+        QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
         auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
         inc3->clear(); // only a tick puts "0" back
         QTRY_COMPARE_WITH_TIMEOUT(inc3->text(), QStringLiteral("0"), 3000);

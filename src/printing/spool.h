@@ -29,8 +29,7 @@ private:
     int m_slot;
 };
 
-// Whether the PDF at `path` was written whole: there, closed with its trailer,
-// and as long as its end says. NoSpoolRoom otherwise.
+// Whether the PDF at `path` was written whole, to its trailer; NoSpoolRoom if not.
 PrintStatus checkSpooledPdf(const QString &path);
 
 } // namespace tallaby::printing
