@@ -178,6 +178,7 @@ void Form1::createUi() {
     m_sheet.free = qobject_cast<QLineEdit *>(control(QStringLiteral("free")));
     m_sheet.summary = qobject_cast<SummaryBox *>(control(QStringLiteral("RichTextBox1")));
     m_sheet.notes = qobject_cast<QPlainTextEdit *>(control(QStringLiteral("RichTextBox2")));
+    connect(m_sheet.notes, &QPlainTextEdit::textChanged, this, [this] { m_notes.reset(); });
 
     m_controls.clearValues = qobject_cast<QPushButton *>(control(QStringLiteral("Command1")));
     m_controls.printSummary = qobject_cast<QPushButton *>(control(QStringLiteral("Command2")));
@@ -418,7 +419,10 @@ QString Form1::text(Field field) const {
         return m_sheet.summary->text();
     case Field::RichTextBox2:
         // The notes' lines are separated like the summary's, by lone carriage returns.
-        return m_sheet.notes->toPlainText().replace(u'\n', u'\r');
+        // Read anew only after an edit: a long note would cost every tick.
+        if (!m_notes)
+            m_notes = m_sheet.notes->toPlainText().replace(u'\n', u'\r');
+        return *m_notes;
     default:
         return {};
     }

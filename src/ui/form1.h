@@ -20,6 +20,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <QMainWindow>
 
 class QAction;
@@ -116,6 +117,7 @@ private:
     worksheet::TickContext m_tick;
     std::unique_ptr<printing::SummaryPrinter> m_printing;
     worksheet::TickResult m_lastTick;
+    mutable std::optional<QString> m_notes; // the notes' text, until they change
     Worksheet m_sheet;
     Controls m_controls;
     QHash<QString, QWidget *> m_byName;
