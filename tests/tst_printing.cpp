@@ -504,7 +504,7 @@ private slots:
         QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
         QTRY_VERIFY(window.form.cursor().shape() == Qt::BusyCursor);
         window.form.controls().print->trigger(); // one job at a time
-        QVERIFY(window.told().join("").contains("still being sent"));
+        QVERIFY(window.told().join("").contains("on its way"));
         QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
         auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
         inc3->clear(); // only a tick puts "0" back

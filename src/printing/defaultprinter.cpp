@@ -10,6 +10,7 @@
 #include <limits>
 #include <mutex>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -109,7 +110,7 @@ void DefaultPrinter::closeDocument() {
 PrintFailure DefaultPrinter::pageFailure(const QString &what) const {
     constexpr qint64 kRoomForAPage = 1 << 20;
     if (m_spool && QStorageInfo(m_spool->path()).bytesAvailable() < kRoomForAPage)
-        return printFailure(PrintError::NoSpoolRoom, m_spool->path());
+        return printFailure(PrintError::NoSpoolRoom, QFileInfo(m_spool->path()).absolutePath());
     return printFailure(PrintError::PrinterFailed, what);
 }
 

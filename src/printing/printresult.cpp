@@ -40,7 +40,7 @@ QString PrintFailure::message() const {
         return tr("The paper of this printer is too small for the summary between one-inch "
                   "margins, so nothing was printed.");
     case PrintError::Busy:
-        return tr("The summary is still being sent to the printer. Wait until it has gone, "
+        return tr("The summary is already on its way to the printer. Wait until it has gone, "
                   "then print again.");
     case PrintError::NotCurrent:
         return tr("The summary was not printed because it is not up to date: %1. Correct this, "

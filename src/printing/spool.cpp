@@ -133,7 +133,7 @@ PrintStatus checkSpooledPdf(const QString &path) {
         return noRoom(QFileInfo(path).absolutePath());
     file.seek(match.captured(1).toLongLong());
     if (!file.read(4).startsWith("xref"))
-        return noRoom(QFileInfo(path).absolutePath());
+        return noRoom(QFileInfo(QFileInfo(path).absolutePath()).absolutePath());
     return printOk();
 }
 
