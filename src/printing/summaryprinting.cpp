@@ -41,8 +41,6 @@ void SummaryPrinter::startLayout(std::function<void(const PrintResult<qint32> &)
             std::condition_variable_any().wait_for(lock, stop, kRetryAfter, [] { return false; });
             printer = open(stop);
         }
-        if (stop.stop_requested())
-            return;
         auto shared = std::make_shared<PrinterOpening>(std::move(printer));
         post(this, [this, shared, done] {
             const PrintResult<qint32> lineWidth =
