@@ -1,20 +1,25 @@
 #include "printing/spool.h"
 
+#include <mutex>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#ifdef Q_OS_UNIX
 #include <array>
 #include <atomic>
 #include <csignal>
 #include <cstring>
 #include <limits.h>
-#include <mutex>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <unistd.h>
+#endif
 
 namespace tallaby::printing {
 
 namespace {
+
+#ifdef Q_OS_UNIX
 
 // Spool paths a signal handler can remove with async-signal-safe calls alone.
 struct Slot {
@@ -80,6 +85,19 @@ int claimSlot(const QString &dir, const QString &file) {
     return -1;
 }
 
+void releaseSlot(int slot) {
+    const std::lock_guard lock(slotsLock);
+    spoolSlots[slot].ready.store(false);
+}
+#else
+// Elsewhere the platform ends a process without signals to catch.
+void installSignalCleanup() {}
+int claimSlot(const QString &, const QString &) {
+    return -1;
+}
+void releaseSlot(int) {}
+#endif
+
 // TMPDIR may name a directory that is not there; then /tmp.
 QString temporaryBase() {
     const QFileInfo temp(QDir::tempPath());
@@ -97,10 +115,11 @@ PrintFailure noRoom(const QString &where) {
 PrintResult<std::unique_ptr<SpoolDir>> SpoolDir::create(const QString &fileName) {
     installSignalCleanup();
     const QString base = temporaryBase();
-    QByteArray path = QFile::encodeName(base + QStringLiteral("/tallaby-XXXXXX"));
-    if (!::mkdtemp(path.data()))
+    QTemporaryDir made(base + QStringLiteral("/tallaby-XXXXXX"));
+    if (!made.isValid())
         return noRoom(base);
-    const QString dir = QFile::decodeName(path);
+    made.setAutoRemove(false);
+    const QString dir = made.path();
     const QString file = dir + QLatin1Char('/') + fileName;
     return std::unique_ptr<SpoolDir>(new SpoolDir(dir, file, claimSlot(dir, file)));
 }
@@ -113,26 +132,17 @@ SpoolDir::SpoolDir(QString path, QString file, int slot)
 SpoolDir::~SpoolDir() {
     QFile::remove(m_file);
     QDir().rmdir(m_path);
-    if (m_slot >= 0) {
-        const std::lock_guard lock(slotsLock);
-        spoolSlots[m_slot].ready.store(false);
-    }
+    if (m_slot >= 0)
+        releaseSlot(m_slot);
 }
 
 PrintStatus checkSpooledPdf(const QString &path) {
+    // A PDF ends with its trailer; the writes of a file cut short by a full disk
+    // failed before it, and the PDF engine does not say so.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 32)
-        return noRoom(QFileInfo(path).absolutePath());
-    // The trailer: "startxref", the offset of the cross-reference table, "%%EOF".
-    // A file cut short by a full disk has neither, or a table past its end.
-    constexpr qint64 kTail = 64;
-    file.seek(std::max<qint64>(0, file.size() - kTail));
-    static const QRegularExpression trailer(QStringLiteral("startxref\\s+(\\d+)\\s+%%EOF\\s*$"));
-    const auto match = trailer.match(QString::fromLatin1(file.read(kTail)));
-    if (!match.hasMatch() || match.captured(1).toLongLong() >= file.size())
-        return noRoom(QFileInfo(path).absolutePath());
-    file.seek(match.captured(1).toLongLong());
-    if (!file.read(4).startsWith("xref"))
+    constexpr qint64 kTail = 32;
+    if (!file.open(QIODevice::ReadOnly) || file.size() < kTail || !file.seek(file.size() - kTail) ||
+        !file.read(kTail).trimmed().endsWith("%%EOF"))
         return noRoom(QFileInfo(QFileInfo(path).absolutePath()).absolutePath());
     return printOk();
 }
