@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -498,6 +499,8 @@ private slots:
         auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
         inc3->clear(); // only a tick puts "0" back
         QTRY_COMPARE_WITH_TIMEOUT(inc3->text(), QStringLiteral("0"), 3000);
+        window.form.sheet().notes->setPlainText("Boiler"); // notes edited after a tick
+        QTRY_VERIFY(window.form.sheet().summary->text().endsWith("\rBoiler"));
 
         queue.set_value();
         QVERIFY(window.printed());
