@@ -21,9 +21,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -96,11 +96,12 @@ struct FakeServer {
     std::optional<PrintError> queueSays;   // to a document, else it is taken
     std::shared_future<void> sendReleased; // when valid, sending waits for it
     std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> held = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<std::atomic<int>> ended = std::make_shared<std::atomic<int>>(0);
 
     PrinterAccess access() const {
         return {[server = *this](std::stop_token stop) -> PrinterOpening {
-                    if (server.silent && hold(stop)) {
+                    if (server.silent && (++*server.held, hold(stop))) {
                         std::this_thread::sleep_for(20ms); // and answers during shutdown
                         ++*server.ended;
                     }
@@ -108,7 +109,8 @@ struct FakeServer {
                         return printFailure(*server.lookupSays);
                     auto printer = std::make_unique<FakePrinter>();
                     printer->deliverBy([server](std::stop_token stop) {
-                        if (server.sendReleased.valid() && hold(stop, server.sendReleased)) {
+                        if (server.sendReleased.valid() &&
+                            (++*server.held, hold(stop, server.sendReleased))) {
                             ++*server.ended;
                             return PrintStatus(printFailure(PrintError::JobUnconfirmed));
                         }
@@ -395,7 +397,8 @@ private slots:
             qputenv("TMPDIR", m_home.filePath("missing").toLocal8Bit());
             auto held = SpoolDir::create("summary.pdf");
             QFile((*held)->filePath()).open(QIODevice::WriteOnly);
-            (void)!::write(pipe[1], QFile::encodeName((*held)->path()).constData(), 128);
+            const QByteArray path = QFile::encodeName((*held)->path());
+            (void)!::write(pipe[1], path.constData(), std::min<qsizetype>(path.size(), 128));
             ::raise(SIGTERM);
             ::_exit(0);
         }
@@ -531,7 +534,7 @@ private slots:
             printer->startLayout([&](const PrintResult<qint32> &) { answered = true; });
         else
             printer->print([&](const PrintStatus &) { answered = true; });
-        QTest::qWait(50);
+        QTRY_COMPARE(*server.held, 1);
 
         QElapsedTimer shutdown;
         shutdown.start();
