@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <QPointer>
 #include <QTimer>
 
 namespace tallaby::printing {
