@@ -62,7 +62,7 @@ double heapInUseMb() {
 
 // A machine without a printer, so the print server is never asked.
 printing::PrinterAccess noPrinter() {
-    return {[]() -> printing::PrinterOpening {
+    return {[](std::stop_token) -> printing::PrinterOpening {
                 return printing::printFailure(printing::PrintError::NoPrinter);
             },
             printing::kPrintServerWait};
@@ -212,7 +212,7 @@ int main(int argc, char *argv[]) {
         type(form, commands, input);
         form.Timer1_Timer();
         complete += form.lastTick().complete;
-        outOfRange += form.lastTick().outOfRange;
+        outOfRange += form.lastTick().outOfRange.has_value();
         if (i % kEventLoopEvery == 0)
             QCoreApplication::processEvents();
     };

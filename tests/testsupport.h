@@ -4,7 +4,7 @@
 
 // A machine without a printer, so window tests never reach the print server.
 inline tallaby::printing::PrinterAccess noPrinter() {
-    return {[]() -> tallaby::printing::PrinterOpening {
+    return {[](std::stop_token) -> tallaby::printing::PrinterOpening {
                 return tallaby::printing::printFailure(tallaby::printing::PrintError::NoPrinter);
             },
             tallaby::printing::kPrintServerWait};

@@ -1,33 +1,52 @@
 // Printing the summary against a fake printer: the print rectangle, the page
-// loop, failures, and the print commands' waits for the print server.
+// loop, failures, the spool, the print commands as the user meets them, and
+// the work that waits on the print server.
 
+#include "app/commands.h"
 #include "fakeprinter.h"
 #include "pagetext.h"
 #include "printing/module1.h"
+#include "printing/spool.h"
 #include "printing/summaryprinting.h"
+#include "ui/form1.h"
+#include "ui/summarybox.h"
 
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <future>
 #include <limits>
 #include <optional>
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using namespace tallaby::printing;
 using namespace tallaby::printing::testing;
+using namespace tallaby;
 using Paper = FakePrinter::Paper;
 using State = FakePrinter::DocumentState;
 
 Q_DECLARE_METATYPE(tallaby::printing::PrintError)
 Q_DECLARE_METATYPE(tallaby::printing::TwipsRect)
 Q_DECLARE_METATYPE(tallaby::printing::testing::FakePrinter::Paper)
+Q_DECLARE_METATYPE(std::optional<tallaby::printing::PrintError>)
 
 namespace {
 
 constexpr qint32 kInch = 1440;
-constexpr qint32 kMin = std::numeric_limits<qint32>::min();
 const Paper kLetter{12240, 15840, {300, 300}, 1200};
 
 QString noteLines(int count) {
@@ -59,16 +78,78 @@ void lay(SummaryLayout &layout, const QString &text, int points = 10) {
     layout.setText(text);
 }
 
-// A print server that answers once `answer` is ready (or gives up after 20 s, so
-// that a fault cannot hang the run).
-PrinterAccess heldServer(std::shared_future<void> answer, std::chrono::milliseconds wait) {
-    return {[answer]() -> PrinterOpening {
-                if (answer.wait_for(20s) != std::future_status::ready)
-                    return printFailure(PrintError::ServerNotAnswering);
-                return std::unique_ptr<PrinterService>(std::make_unique<FakePrinter>());
-            },
-            wait};
+// Holds a worker as a print server that does not answer would: until `stop`, or
+// `released`, or 10 s (so that a fault cannot hang the run). True on a stop.
+bool hold(const std::stop_token &stop, const std::shared_future<void> &released = {}) {
+    for (int i = 0; i < 1000 && !stop.stop_requested(); ++i) {
+        if (released.valid() ? released.wait_for(10ms) == std::future_status::ready
+                             : (std::this_thread::sleep_for(10ms), false))
+            return false;
+    }
+    return stop.stop_requested();
 }
+
+// A print server with a fake printer behind it, counting what reaches it.
+struct FakeServer {
+    std::optional<PrintError> lookupSays;  // instead of a printer
+    bool silent = false;                   // the lookup answers only once told to stop
+    std::optional<PrintError> queueSays;   // to a document, else it is taken
+    std::shared_future<void> sendReleased; // when valid, sending waits for it
+    std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> held = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> ended = std::make_shared<std::atomic<int>>(0);
+
+    PrinterAccess access() const {
+        return {[server = *this](std::stop_token stop) -> PrinterOpening {
+                    if (server.silent && (++*server.held, hold(stop))) {
+                        std::this_thread::sleep_for(20ms); // and answers during shutdown
+                        ++*server.ended;
+                    }
+                    if (server.lookupSays)
+                        return printFailure(*server.lookupSays);
+                    auto printer = std::make_unique<FakePrinter>();
+                    printer->deliverBy([server](std::stop_token stop) {
+                        if (server.sendReleased.valid() &&
+                            (++*server.held, hold(stop, server.sendReleased))) {
+                            ++*server.ended;
+                            return PrintStatus(printFailure(PrintError::JobUnconfirmed));
+                        }
+                        ++*server.sent;
+                        return server.queueSays ? PrintStatus(printFailure(*server.queueSays))
+                                                : printOk();
+                    });
+                    return std::unique_ptr<PrinterService>(std::move(printer));
+                },
+                silent ? 100ms : kPrintServerWait};
+    }
+};
+
+// The window as the program makes it, printing through `server`, ticked by hand.
+struct Window {
+    explicit Window(const FakeServer &server)
+        : form({worksheet::NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom))},
+               server.access()) {
+        form.controls().timer->stop();
+        form.Timer1_Timer();
+    }
+    ui::Form1 form;
+    app::Form1Commands commands{form, {}};
+
+    // What the user was told since the last call, each box closed.
+    QStringList told() {
+        QStringList messages;
+        for (QMessageBox *box : form.findChildren<QMessageBox *>()) {
+            if (box->textFormat() != Qt::PlainText)
+                messages << "not plain text";
+            messages << box->text();
+            delete box;
+        }
+        return messages;
+    }
+    bool printed() {
+        return QTest::qWaitFor([&] { return !form.summaryPrinter().isPrinting(); });
+    }
+};
 
 } // namespace
 
@@ -81,6 +162,7 @@ private slots:
     void initTestCase() {
         // A print server address where none listens: this machine has no printer.
         QVERIFY(m_home.isValid());
+        qRegisterMetaType<std::optional<PrintError>>();
         qputenv("CUPS_SERVER", m_home.filePath("no-server.sock").toLocal8Bit());
         qputenv("HOME", m_home.path().toLocal8Bit());
         qunsetenv("PRINTER");
@@ -144,9 +226,11 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, onePage);
         SummaryLayout layout;
-        lay(layout, text);
+        // Laid out first with other figures, as the tick before a keystroke left it.
+        lay(layout, QString(text).replace(": 300\r", ": 12,345.67 after the boiler\r"));
         FakePrinter printer;
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
+        layout.setText(text);
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
 
         // One pass a page, each page but the first a new page, none of them blank;
@@ -177,8 +261,7 @@ private slots:
         QTest::addColumn<int>("dropped"); // documents opened, to read the offsets, and aborted
 
         const TwipsRect inch{kInch, kInch, kInch, kInch};
-        const Paper widest{std::numeric_limits<qint32>::max(), 15840, {0, 0}, 1200};
-        const PrintError overflow = PrintError::Overflow, refused = PrintError::JobRefused;
+        const PrintError refused = PrintError::JobRefused;
         QTest::newRow("set-up without a printer fails at its first step")
             << true << kLetter << inch << 10 << "printText" << 1 << PrintError::NoPrinter << 0;
         QTest::newRow("set-up that cannot measure the printer keeps the screen layout")
@@ -193,20 +276,14 @@ private slots:
         QTest::newRow("margins that leave less than a line stop the print at once")
             << false << kLetter << TwipsRect{kInch, kInch, kInch, 15840 - kInch - kInch / 20} << 10
             << "" << 0 << PrintError::NoProgress << 1;
+        QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
+            << false << Paper{2000, 15840, {0, 0}, 1200} << inch << 10 << "" << 0
+            << PrintError::NoProgress << 1;
         QTest::newRow("a font taller than the page stops the print at once")
             << false << kLetter << inch << 900 << "" << 0 << PrintError::NoProgress << 1;
-        QTest::newRow("set-up with a left margin below 32 bits less the offset")
-            << true << kLetter << TwipsRect{kMin, kInch, kInch, kInch} << 10 << "" << 0 << overflow
-            << 1;
-        QTest::newRow("set-up with a line width beyond 32 bits")
-            << true << widest << TwipsRect{-2'000'000'000, kInch, 0, kInch} << 10 << "" << 0
-            << overflow << 1;
         QTest::newRow("printing with an offset of more than 2^31 twips")
-            << false << Paper{12240, 15840, {2'000'000, 0}, 1} << inch << 10 << "" << 0 << overflow
-            << 1;
-        QTest::newRow("printing with a bottom margin below 32 bits")
-            << false << kLetter << TwipsRect{kInch, kInch, kInch, kMin} << 10 << "" << 0 << overflow
-            << 1;
+            << false << Paper{12240, 15840, {2'000'000, 0}, 1} << inch << 10 << "" << 0
+            << PrintError::Overflow << 1;
     }
 
     void aFailureDropsTheDocument() {
@@ -241,10 +318,17 @@ private slots:
             QCOMPARE(printer.documents().back()->pages.size(), std::size_t(1));
     }
 
+    void theScreenBreaksLinesWhereThePaperDoes_data() {
+        QTest::addColumn<int>("resolution");
+        QTest::newRow("a 1200-dpi printer") << 1200;
+        QTest::newRow("a 300-dpi printer, not the reference resolution") << 300;
+    }
+
     void theScreenBreaksLinesWhereThePaperDoes() {
+        QFETCH(int, resolution);
         SummaryLayout layout;
         lay(layout, summaryWith(paragraph(900)));
-        FakePrinter printer;
+        FakePrinter printer(Paper{12240, 15840, {0, 0}, resolution});
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         QStringList printed;
@@ -262,40 +346,203 @@ private slots:
         QCOMPARE(locateLines(layout.text(), printed), onScreen);
     }
 
-    void withoutAPrinterTheUserIsToldSo() {
-        SummaryLayout layout;
-        const PrintStatus printed = printSummary(layout);
-        QVERIFY(!printed);
-        QCOMPARE(printed.failure().error, PrintError::NoPrinter);
-        QVERIFY2(printed.failure().message().startsWith("No printer is installed"),
-                 qPrintable(printed.failure().message()));
+    void theQueuesPaperIsUsed() {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        preparePrinter(printer, QPageSize(QPageSize::Letter)); // Qt starts on A4
+        QCOMPARE(printer.paperRect(QPrinter::Point).size(), QSizeF(612, 792));
     }
 
-    void startUpDoesNotWaitForThePrintServer() {
-        std::promise<void> server;
-        SummaryLayout layout;
-        std::optional<PrintResult<qint32>> setUp;
-        startSummaryPrintLayout(
-            layout, [&](const PrintResult<qint32> &r) { setUp.emplace(r); },
-            heldServer(server.get_future().share(), kPrintServerWait));
-        QTest::qWait(50);
-        QVERIFY(!setUp && !layout.hasTargetDevice());
-
-        server.set_value();
-        QTRY_VERIFY(setUp.has_value());
-        QCOMPARE(setUp->value(), 9360);
-        QCOMPARE(layout.lineWidth(), 9360);
+    void anAbsentPrintServerIsNamed() {
+        const PrinterOpening opened = openDefaultPrinter(kPrintServerWait, {});
+        QVERIFY(!opened);
+        QCOMPARE(opened.failure().error, PrintError::ServerNotAnswering);
     }
 
-    void printingGivesUpOnASilentPrintServer() {
-        std::promise<void> server;
+    void aSpoolCutShortIsNotSent_data() {
+        QTest::addColumn<int>("cut"); // bytes lost at the end
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("written whole") << 0 << true;
+        QTest::newRow("the last bytes lost") << 3 << false;
+        QTest::newRow("nothing written") << -1 << false;
+    }
+
+    void aSpoolCutShortIsNotSent() {
+        QFETCH(int, cut);
+        const QString path = m_home.filePath("spooled.pdf");
+        {
+            QPdfWriter pdf(path);
+            QPainter painter(&pdf);
+            painter.drawText(100, 100, noteLines(200));
+            pdf.newPage();
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 size = file.size();
+        file.resize(cut < 0 ? 0 : size - cut);
+        file.close();
+        const PrintStatus whole = checkSpooledPdf(path);
+        QTEST(whole.ok(), "whole");
+        if (!whole)
+            QVERIFY(whole.failure().message().contains("no room"));
+    }
+
+    void theSpoolGoesOnEveryPath() {
+        // A process ended by SIGTERM while its document waits, with a temporary
+        // directory that is not there: /tmp, not the root, and nothing left.
+        int pipe[2];
+        QCOMPARE(::pipe(pipe), 0);
+        if (::fork() == 0) {
+            ::signal(SIGTERM, SIG_DFL); // not the test runner's: the spool's comes first
+            qputenv("TMPDIR", m_home.filePath("missing").toLocal8Bit());
+            auto held = SpoolDir::create("summary.pdf");
+            QFile((*held)->filePath()).open(QIODevice::WriteOnly);
+            const QByteArray path = QFile::encodeName((*held)->path());
+            (void)!::write(pipe[1], path.constData(), std::min<qsizetype>(path.size(), 128));
+            ::raise(SIGTERM);
+            ::_exit(0);
+        }
+        char path[129] = {};
+        (void)!::read(pipe[0], path, 128);
+        int status = 0;
+        ::wait(&status);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        QVERIFY2(QByteArray(path).startsWith("/tmp/tallaby-"), path);
+        QVERIFY(!QFileInfo::exists(QFile::decodeName(path)));
+
+        auto spool = SpoolDir::create("summary.pdf");
+        const QString dir = (*spool)->path();
+        QFile((*spool)->filePath()).open(QIODevice::WriteOnly);
+        spool.value().reset();
+        QVERIFY(!QFileInfo::exists(dir));
+    }
+
+    void aPrintCommandPrintsOrSaysWhy_data() {
+        QTest::addColumn<bool>("menu"); // else the button
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<std::optional<PrintError>>("lookup"); // Overflow: never answers
+        QTest::addColumn<std::optional<PrintError>>("queue");
+        QTest::addColumn<QString>("told");
+
+        const std::optional<PrintError> found, taken;
+        QTest::newRow("the button prints") << false << QStringList() << found << taken << "";
+        QTest::newRow("the menu prints") << true << QStringList() << found << taken << "";
+        QTest::newRow("without a printer the button says so")
+            << false << QStringList() << std::optional(PrintError::NoPrinter) << taken
+            << "No printer is installed";
+        QTest::newRow("a silent print server is given up on at the time limit")
+            << true << QStringList() << std::optional(PrintError::Overflow) << taken
+            << "not running or not answering";
+        QTest::newRow("a paused queue takes the job and says it waits")
+            << true << QStringList() << found << std::optional(PrintError::QueuePaused)
+            << "queue is paused";
+        QTest::newRow("a bad income is named, nothing prints until it is fixed")
+            << false << QStringList{"inc2", "12x"} << found << taken
+            << "Partners Income is not a number";
+        QTest::newRow("a bad expense too") << true << QStringList{"c3", "4..5"} << found << taken
+                                           << "Expense 3 amount is not a number";
+        QTest::newRow("a total beyond the range is named")
+            << true << QStringList{"inc1", "250", "inc2", "1e308", "inc3", "1e308"} << found
+            << taken << "Total Income is too large to show";
+    }
+
+    void aPrintCommandPrintsOrSaysWhy() {
+        QFETCH(bool, menu);
+        QFETCH(QStringList, amounts);
+        QFETCH(std::optional<PrintError>, lookup);
+        QFETCH(std::optional<PrintError>, queue);
+        QFETCH(QString, told);
+        FakeServer server;
+        server.silent = lookup == PrintError::Overflow;
+        server.lookupSays = server.silent ? std::nullopt : lookup;
+        server.queueSays = queue;
+        Window window(server);
+        for (int i = 0; i + 1 < amounts.size(); i += 2)
+            window.form.findChild<QLineEdit *>(amounts[i])->setText(amounts[i + 1]);
+        const auto print = [&] {
+            window.form.Timer1_Timer();
+            if (menu)
+                window.form.controls().print->trigger();
+            else
+                QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+            return window.printed();
+        };
+
+        QVERIFY(print());
+        const QStringList messages = window.told();
+        QCOMPARE(messages.size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty())
+            QVERIFY2(messages.front().contains(told), qPrintable(messages.front()));
+        const bool refused = !amounts.isEmpty();
+        QCOMPARE(*server.sent, lookup || refused ? 0 : 1);
+        if (!refused)
+            return;
+        // Marked where the user looks, and printed once corrected.
+        const QString field = told.section(" is ", 0, 0) == "Total Income" ? "tottake" : amounts[0];
+        QVERIFY(!window.form.findChild<QWidget *>(field)->toolTip().isEmpty());
+        for (int i = 0; i < amounts.size(); i += 2)
+            window.form.findChild<QLineEdit *>(amounts[i])->setText("1");
+        QVERIFY(print());
+        QCOMPARE(window.told(), QStringList());
+        QCOMPARE(*server.sent, 1);
+    }
+
+    void aHangingSendKeepsTheWindowTicking() {
+        std::promise<void> queue;
+        FakeServer server;
+        server.sendReleased = queue.get_future().share();
+        Window window(server);
+        window.form.controls().timer->start(); // the real timer
+
+        QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+        QTRY_VERIFY(window.form.cursor().shape() == Qt::BusyCursor);
+        window.form.controls().print->trigger(); // one job at a time
+        QVERIFY(window.told().join("").contains("on its way"));
+        QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
+        auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
+        inc3->clear(); // only a tick puts "0" back
+        QTRY_COMPARE_WITH_TIMEOUT(inc3->text(), QStringLiteral("0"), 3000);
+        window.form.sheet().notes->setPlainText("Boiler"); // notes edited after a tick
+        QTRY_VERIFY(window.form.sheet().summary->text().endsWith("\rBoiler"));
+
+        queue.set_value();
+        QVERIFY(window.printed());
+        QCOMPARE(*server.sent, 1);
+        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.told(), QStringList());
+    }
+
+    void noWorkerOutlivesItsPrinter_data() {
+        QTest::addColumn<bool>("atStartUp");
+        QTest::addColumn<bool>("whileSending");
+        QTest::newRow("a printer lookup at start-up answering during shutdown") << true << false;
+        QTest::newRow("a print's lookup answering during shutdown") << false << false;
+        QTest::newRow("a print still being sent") << false << true;
+    }
+
+    void noWorkerOutlivesItsPrinter() {
+        QFETCH(bool, atStartUp);
+        QFETCH(bool, whileSending);
+        std::promise<void> never;
+        FakeServer server;
+        server.silent = !whileSending;
+        server.sendReleased = never.get_future().share();
         SummaryLayout layout;
-        const PrintStatus printed =
-            printSummary(layout, heldServer(server.get_future().share(), 100ms));
-        server.set_value();
-        QVERIFY(!printed);
-        QCOMPARE(printed.failure().error, PrintError::ServerNotAnswering);
-        QVERIFY(printed.failure().message().contains("not answering"));
+        auto printer = std::make_unique<SummaryPrinter>(layout, server.access());
+        bool answered = false;
+        if (atStartUp)
+            printer->startLayout([&](const PrintResult<qint32> &) { answered = true; });
+        else
+            printer->print([&](const PrintStatus &) { answered = true; });
+        QTRY_COMPARE(*server.held, 1);
+
+        QElapsedTimer shutdown;
+        shutdown.start();
+        printer.reset();
+        QVERIFY(shutdown.elapsed() < 2000);
+        QCOMPARE(*server.ended, 1); // ended, not left running
+        QCoreApplication::processEvents();
+        QVERIFY(!answered);
     }
 };
 

@@ -4,7 +4,6 @@
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
 #include "ui/picturebox.h"
-#include "ui/summarybox.h"
 #include "worksheet/fields.h"
 #include "worksheet/maker.h"
 
@@ -60,16 +59,44 @@ void Form1Commands::mnuPrint_Click() {
 }
 
 void Form1Commands::printSummary() {
-    const printing::PrintStatus printed =
-        printing::printSummary(m_form.sheet().summary->layout(), m_form.printerAccess());
+    using printing::PrintStatus;
+    // A summary behind the worksheet would put stale figures on paper.
+    const auto current = [form = QPointer<ui::Form1>(&m_form)]() -> PrintStatus {
+        const QString why = form ? form->whySummaryIsNotCurrent() : QString();
+        if (why.isEmpty())
+            return printing::printOk();
+        return printing::printFailure(printing::PrintError::NotCurrent, why);
+    };
+    printing::SummaryPrinter &printer = m_form.summaryPrinter();
+    if (printer.isPrinting())
+        return reportPrint(printing::printFailure(printing::PrintError::Busy));
+    if (const PrintStatus ready = current(); !ready)
+        return reportPrint(ready);
+
+    // The window stays usable; the pointer says a summary is on its way.
+    m_form.setCursor(Qt::BusyCursor);
+    printer.print(
+        [self = QPointer<Form1Commands>(this)](const PrintStatus &printed) {
+            if (!self)
+                return;
+            self->m_form.unsetCursor();
+            self->reportPrint(printed);
+        },
+        current);
+}
+
+void Form1Commands::reportPrint(const printing::PrintStatus &printed) {
     if (printed)
         return;
     const QString title = tr("Print Summary");
     const QString message = printed.failure().message();
     if (m_tellUser)
-        m_tellUser(title, message);
-    else
-        QMessageBox::warning(&m_form, title, message);
+        return m_tellUser(title, message);
+    // What the print system says is shown as it was said, never as markup.
+    auto *box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::Ok, &m_form);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void Form1Commands::mnuexit_Click() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/printresult.h"
+
 #include <functional>
 #include <QObject>
 #include <QPointer>
@@ -42,8 +44,10 @@ public slots:
     void Picture2_Click();
 
 private:
-    ui::Form1 &m_form;
     void printSummary();
+    void reportPrint(const printing::PrintResult<printing::Done> &printed);
+
+    ui::Form1 &m_form;
 
     UrlOpener m_openUrl;
     Notifier m_tellUser;

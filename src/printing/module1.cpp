@@ -174,6 +174,9 @@ PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, q
     if (!bottom)
         return bottom.failure();
     range.rect = {*left, *top, *right, *bottom};
+    // Margins that meet or cross leave nothing to print on, not a blank success.
+    if (*right <= *left || *bottom <= *top)
+        return printFailure(PrintError::NoProgress);
 
     // The page rectangle.
     auto printableWidth = printer.printableWidth();

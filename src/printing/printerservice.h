@@ -3,8 +3,10 @@
 #include "printing/printresult.h"
 #include "printing/targetdevice.h"
 
+#include <memory>
 #include <QPoint>
 #include <QString>
+#include <stop_token>
 
 class QPainter;
 class QPaintDevice;
@@ -16,6 +18,15 @@ struct PageContext {
     QPainter *painter = nullptr;          // draws on the page; origin at the printable area
     const QPaintDevice *device = nullptr; // the page's device, for measuring text
     QPoint physicalOffset;                // paper edge to printable area, device units
+};
+
+// A finished document on its way to the printer: what is left of a print once
+// its pages are drawn. send() may wait on the print server, so it runs off the
+// user-interface thread; it gives up soon after `stop` is requested.
+class Delivery {
+public:
+    virtual ~Delivery() = default;
+    virtual PrintStatus send(std::stop_token stop) = 0;
 };
 
 // The default printer seen as a print document with pages: what printing the
@@ -45,8 +56,10 @@ public:
     virtual PrintResult<TargetDevice> createTargetDevice() = 0;
     // Ends the current page and begins the next.
     virtual PrintStatus newPage() = 0;
-    // Sends the document to the printer.
+    // Ends the document. What is then left to hand it to the printer comes from
+    // takeDelivery(): nothing, for a printer that took the pages as drawn.
     virtual PrintStatus endDocument() = 0;
+    virtual std::unique_ptr<Delivery> takeDelivery() { return nullptr; }
     // Drops the open document, if any: nothing of it prints.
     virtual PrintStatus abortDocument() = 0;
 

@@ -9,21 +9,26 @@ namespace tallaby::printing {
 // Why a printer or layout operation failed. Failures travel as values: nothing in
 // printing throws, so a failed print never unwinds through the event loop.
 enum class PrintError {
-    NoPrinter,          // no default printer is installed
-    ServerNotAnswering, // the print server did not answer within the wait
+    NoPrinter,          // no printer is installed
+    NoDefaultPrinter,   // printers are installed, but none is the default
+    ServerNotAnswering, // the print server is not running or did not answer within the wait
     PrinterFailed,      // the printer could not start a document or a page
+    NoSpoolRoom,        // the document could not be written whole to its temporary file
     JobRefused,         // the print system did not accept the finished document
     JobUnconfirmed,     // the server stopped answering while the document was sent
+    QueuePaused,        // the document was taken, but waits in a paused queue
     NoDocument,         // a page operation came while no document was open
     Overflow,           // a layout length left the 32-bit range
-    NoProgress,         // a page pass rendered nothing: a line is taller than the page
+    NoProgress,         // a page pass rendered nothing: no line fits between the margins
+    Busy,               // a print command came while a summary was still being sent
+    NotCurrent,         // the summary is behind the worksheet; detail names why
 };
 
 struct PrintFailure {
     PrintError error;
     QString detail; // what the printer or print system said, if anything
 
-    // Plain sentences for the user: what happened, and whether anything printed.
+    // Plain text for the user: what happened, and whether anything printed.
     QString message() const;
 };
 

@@ -45,7 +45,10 @@ std::vector<Paragraph> splitParagraphs(const QString &text) {
 
 } // namespace
 
-// The text broken into lines for one device and one line width.
+// The text broken into lines for one device and one line width. Paragraphs are
+// laid out one by one, so a new text can keep the layouts of the paragraphs it
+// shares with the old one: a tick that changes a figure lays out the lines
+// above the notes again, not the notes.
 class SummaryLayout::Lines {
 public:
     struct Line {
@@ -56,39 +59,52 @@ public:
         qreal height;
     };
 
-    Lines(const QString &text, const QFont &font, int resolution, qint32 lineWidthTwips)
-        : m_resolution(resolution)
-        , m_lineWidthTwips(lineWidthTwips) {
-        const TargetDevice device(resolution);
-        const qreal width = lineWidthTwips > 0 ? twipsToUnits(lineWidthTwips, resolution) : 0;
-        QTextOption option;
-        option.setWrapMode(width > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere
-                                     : QTextOption::NoWrap);
+    Lines(const QString &text, const QFont &font, int resolution, qint32 lineWidthTwips,
+          Lines *reuse)
+        : m_font(font)
+        , m_resolution(resolution)
+        , m_lineWidthTwips(lineWidthTwips)
+        , m_device(resolution)
+        , m_width(lineWidthTwips > 0 ? twipsToUnits(lineWidthTwips, resolution) : 0) {
+        const std::vector<Paragraph> paragraphs = splitParagraphs(text);
+        const auto shared = [&](std::size_t i, std::size_t old) {
+            const Paragraph &p = paragraphs[i];
+            return QStringView(text).mid(p.start, p.length) == reuse->m_paragraphs[old]->text();
+        };
+        // How many paragraphs the old text shares at its start and at its end.
+        std::size_t head = 0, tail = 0;
+        if (reuse && reuse->m_font == font && reuse->isFor(resolution, lineWidthTwips)) {
+            const std::size_t old = reuse->m_paragraphs.size();
+            while (head < paragraphs.size() && head < old && shared(head, head))
+                ++head;
+            while (tail < paragraphs.size() - head && tail < old - head &&
+                   shared(paragraphs.size() - 1 - tail, old - 1 - tail))
+                ++tail;
+        }
         qreal top = 0;
-        qreal widest = width;
-        for (const Paragraph &p : splitParagraphs(text)) {
-            auto layout =
-                std::make_unique<QTextLayout>(text.mid(p.start, p.length), font, &device.metrics());
-            layout->setTextOption(option);
-            layout->setCacheEnabled(true);
+        qreal widest = m_width;
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            const Paragraph &p = paragraphs[i];
+            std::unique_ptr<QTextLayout> layout;
+            if (i < head)
+                layout = std::move(reuse->m_paragraphs[i]);
+            else if (i >= paragraphs.size() - tail)
+                layout = std::move(
+                    reuse->m_paragraphs[reuse->m_paragraphs.size() - (paragraphs.size() - i)]);
+            else
+                layout = layOut(text.mid(p.start, p.length), font);
             const int paragraph = static_cast<int>(m_paragraphs.size());
-            qreal y = 0;
-            layout->beginLayout();
-            for (QTextLine line = layout->createLine(); line.isValid();
-                 line = layout->createLine()) {
-                line.setLeadingIncluded(true);
-                line.setLineWidth(width > 0 ? width : kUnwrappedWidth);
-                line.setPosition(QPointF(0, y));
-                m_lines.push_back({paragraph, line.lineNumber(),
-                                   static_cast<qint32>(p.start + line.textStart()), top + y,
-                                   line.height()});
+            qreal height = 0;
+            for (int n = 0; n < layout->lineCount(); ++n) {
+                const QTextLine line = layout->lineAt(n);
+                m_lines.push_back({paragraph, n, static_cast<qint32>(p.start + line.textStart()),
+                                   top + line.y(), line.height()});
                 widest = std::max(widest, line.naturalTextWidth());
-                y += line.height();
+                height = line.y() + line.height();
             }
-            layout->endLayout();
             m_paragraphTops.push_back(top);
             m_paragraphs.push_back(std::move(layout));
-            top += y;
+            top += height;
         }
         m_size = QSizeF(widest, top);
     }
@@ -118,8 +134,31 @@ public:
     }
 
 private:
+    std::unique_ptr<QTextLayout> layOut(const QString &paragraph, const QFont &font) const {
+        auto layout = std::make_unique<QTextLayout>(paragraph, font, &m_device.metrics());
+        QTextOption option;
+        option.setWrapMode(m_width > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                       : QTextOption::NoWrap);
+        layout->setTextOption(option);
+        // Shaped glyphs are kept by nothing: a long note would cost a gigabyte.
+        layout->setCacheEnabled(false);
+        qreal y = 0;
+        layout->beginLayout();
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(m_width > 0 ? m_width : kUnwrappedWidth);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout->endLayout();
+        return layout;
+    }
+
+    QFont m_font;
     int m_resolution;
     qint32 m_lineWidthTwips;
+    TargetDevice m_device; // what new paragraphs are measured on
+    qreal m_width;
     std::vector<std::unique_ptr<QTextLayout>> m_paragraphs;
     std::vector<qreal> m_paragraphTops;
     std::vector<Line> m_lines;
@@ -181,7 +220,7 @@ qreal SummaryLayout::scaleFor(const QPaintDevice &screen) const {
 
 void SummaryLayout::relayout() {
     const int resolution = m_target ? m_target->resolution() : kReferenceResolution;
-    m_lines = std::make_unique<Lines>(m_text, m_font, resolution, lineWidth());
+    m_lines = std::make_unique<Lines>(m_text, m_font, resolution, lineWidth(), m_lines.get());
     m_renderCache.reset();
     emit layoutChanged();
 }
@@ -190,7 +229,8 @@ const SummaryLayout::Lines &SummaryLayout::linesFor(int resolution, qint32 lineW
     if (m_lines->isFor(resolution, lineWidthTwips))
         return *m_lines;
     if (!m_renderCache || !m_renderCache->isFor(resolution, lineWidthTwips))
-        m_renderCache = std::make_unique<Lines>(m_text, m_font, resolution, lineWidthTwips);
+        m_renderCache = std::make_unique<Lines>(m_text, m_font, resolution, lineWidthTwips,
+                                                m_renderCache.get());
     return *m_renderCache;
 }
 

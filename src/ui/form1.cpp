@@ -6,6 +6,7 @@
 #include "ui/clickablelabel.h"
 #include "ui/filled.h"
 #include "ui/form1layout.h"
+#include "ui/marking.h"
 #include "ui/picturebox.h"
 #include "ui/summarybox.h"
 #include "ui/systemcolors.h"
@@ -110,8 +111,7 @@ QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
 
 Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidget *parent)
     : QMainWindow(parent)
-    , m_tick(std::move(tick))
-    , m_printer(std::move(printer)) {
+    , m_tick(std::move(tick)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallaby"));
     setWindowIcon(applicationIcon());
@@ -124,11 +124,14 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
     setUpAccessibility();
     setUpTabOrder();
 
+    m_printing =
+        std::make_unique<printing::SummaryPrinter>(m_sheet.summary->layout(), std::move(printer));
     resize(twipsToPixels(kForm1ClientWidth),
            twipsToPixels(kForm1ClientHeight) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
+// The printer's threads stop before the window's controls go.
 Form1::~Form1() = default;
 
 void Form1::createUi() {
@@ -184,6 +187,7 @@ void Form1::createUi() {
     m_sheet.free = qobject_cast<QLineEdit *>(control(QStringLiteral("free")));
     m_sheet.summary = qobject_cast<SummaryBox *>(control(QStringLiteral("RichTextBox1")));
     m_sheet.notes = qobject_cast<QPlainTextEdit *>(control(QStringLiteral("RichTextBox2")));
+    connect(m_sheet.notes, &QPlainTextEdit::textChanged, this, [this] { m_notes.reset(); });
 
     m_controls.clearValues = qobject_cast<QPushButton *>(control(QStringLiteral("Command1")));
     m_controls.printSummary = qobject_cast<QPushButton *>(control(QStringLiteral("Command2")));
@@ -360,21 +364,50 @@ void Form1::Form_Load() {
     // Arial 10 pt at once. The printer's line width follows once the printer
     // answers; the search starts from the event loop, once the window is up, so
     // loading the print stack never competes with showing the window.
-    printing::SummaryLayout &layout = m_sheet.summary->layout();
-    layout.setFont(QStringLiteral("Arial"), 10);
-    QTimer::singleShot(0, &layout, [&layout, printer = m_printer] {
-        printing::startSummaryPrintLayout(layout, {}, printer);
-    });
+    m_sheet.summary->layout().setFont(QStringLiteral("Arial"), 10);
+    QTimer::singleShot(0, m_printing.get(),
+                       [printer = m_printing.get()] { printer->startLayout(); });
 }
 
 void Form1::Timer1_Timer() {
     m_lastTick = worksheet::recalculate(*this, m_tick);
+    markTickProblems();
+}
+
+void Form1::markTickProblems() {
     for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
-        const Field field = worksheet::amountField(i);
         auto *edit = i < worksheet::kIncomeCount ? m_sheet.incomes[i]
                                                  : m_sheet.expenses[i - worksheet::kIncomeCount];
-        edit->setNotANumber(m_lastTick.notANumber[worksheet::index(field)]);
+        setMarking(edit, tickProblem(m_lastTick, worksheet::amountField(i)));
     }
+    const std::pair<Field, QWidget *> outputs[] = {{Field::Tottake, m_sheet.tottake},
+                                                   {Field::Total1, m_sheet.total1},
+                                                   {Field::Totex, m_sheet.totex},
+                                                   {Field::Free, m_sheet.free}};
+    for (const auto &[field, widget] : outputs)
+        setMarking(widget, tickProblem(m_lastTick, field));
+}
+
+QString Form1::whySummaryIsNotCurrent() const {
+    QStringList why;
+    for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
+        if (m_lastTick.notANumber[i])
+            why << tr("%1 is not a number")
+                       .arg(control(worksheet::fieldName(worksheet::amountField(i)))
+                                ->accessibleName());
+    }
+    if (m_lastTick.outOfRange) {
+        // Named by the caption beside it, as on screen.
+        const char *caption = *m_lastTick.outOfRange == Field::Tottake ? "Label11"
+                              : *m_lastTick.outOfRange == Field::Totex ? "Label8"
+                                                                       : "Label9";
+        const QString name = qobject_cast<QLabel *>(control(QString::fromLatin1(caption)))
+                                 ->text()
+                                 .remove(u':')
+                                 .trimmed();
+        why << tr("%1 is too large to show").arg(name);
+    }
+    return why.join(QStringLiteral("; "));
 }
 
 QString Form1::text(Field field) const {
@@ -398,7 +431,10 @@ QString Form1::text(Field field) const {
         return m_sheet.summary->text();
     case Field::RichTextBox2:
         // The notes' lines are separated like the summary's, by lone carriage returns.
-        return m_sheet.notes->toPlainText().replace(u'\n', u'\r');
+        // Read anew only after an edit: a long note would cost every tick.
+        if (!m_notes)
+            m_notes = m_sheet.notes->toPlainText().replace(u'\n', u'\r');
+        return *m_notes;
     default:
         return {};
     }

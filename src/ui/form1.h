@@ -19,6 +19,8 @@
 #include "worksheet/recalculation.h"
 
 #include <array>
+#include <memory>
+#include <optional>
 #include <QMainWindow>
 
 class QAction;
@@ -79,7 +81,10 @@ public:
     const Controls &controls() const { return m_controls; }
     worksheet::WorksheetFields &fields() { return *this; }
     const worksheet::TickResult &lastTick() const { return m_lastTick; }
-    const printing::PrinterAccess &printerAccess() const { return m_printer; }
+    printing::SummaryPrinter &summaryPrinter() { return *m_printing; }
+    // Why the summary is behind the worksheet after the last tick, for the user;
+    // empty when it is not.
+    QString whySummaryIsNotCurrent() const;
 
     // Centres the window on its screen and shows it with the focus on the logo.
     void showCentred();
@@ -107,9 +112,12 @@ private:
     bool isSelected(worksheet::Option option) const override;
     void setSelected(worksheet::Option option) override;
 
+    void markTickProblems();
+
     worksheet::TickContext m_tick;
-    printing::PrinterAccess m_printer;
+    std::unique_ptr<printing::SummaryPrinter> m_printing;
     worksheet::TickResult m_lastTick;
+    mutable std::optional<QString> m_notes; // the notes' text, until they change
     Worksheet m_sheet;
     Controls m_controls;
     QHash<QString, QWidget *> m_byName;

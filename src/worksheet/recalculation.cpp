@@ -62,7 +62,7 @@ TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
         return result;
     const auto incomeText = numbers.toNumberText(*incomes);
     if (!incomeText) {
-        result.outOfRange = true;
+        result.outOfRange = Field::Tottake;
         return result;
     }
     fields.setText(Field::Tottake, *incomeText);
@@ -79,7 +79,7 @@ TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
         return result;
     const auto expenseText = numbers.toNumberText(*expenses);
     if (!expenseText) {
-        result.outOfRange = true;
+        result.outOfRange = Field::Totex;
         return result;
     }
     fields.setText(Field::Totex, *expenseText);
@@ -90,7 +90,7 @@ TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
         return result;
     const auto freeText = numbers.toNumberText(*totalShown - *expensesShown);
     if (!freeText) {
-        result.outOfRange = true;
+        result.outOfRange = Field::Free;
         return result;
     }
     fields.setText(Field::Free, *freeText);

@@ -5,6 +5,7 @@
 
 #include <bitset>
 #include <functional>
+#include <optional>
 #include <QDate>
 
 namespace tallaby::worksheet {
@@ -22,8 +23,9 @@ struct TickResult {
     // Amount fields (income(n), then expenseAmount(row); see amountField())
     // whose text is not a number even after the repairs.
     std::bitset<kAmountFieldCount> notANumber;
-    // A total or the free cash fell outside what a number text can show.
-    bool outOfRange = false;
+    // The first output whose figure is beyond what a number text can show:
+    // Tottake (the income total, so total1 too), Totex or Free.
+    std::optional<Field> outOfRange;
     // Every output, the summary included, carries this tick's values. When
     // false, the outputs before the first failure were written and the
     // later ones keep the previous tick's.

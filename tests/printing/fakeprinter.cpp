@@ -129,7 +129,20 @@ PrintStatus FakePrinter::endDocument() {
     if (auto failure = fails("endDocument", true))
         return *failure;
     closeDocument(DocumentState::Ended);
+    m_ended = true;
     return printOk();
+}
+
+std::unique_ptr<Delivery> FakePrinter::takeDelivery() {
+    struct Sending final : Delivery {
+        Send send_;
+        PrintStatus send(std::stop_token stop) override { return send_(std::move(stop)); }
+    };
+    if (!std::exchange(m_ended, false) || !m_send)
+        return nullptr;
+    auto sending = std::make_unique<Sending>();
+    sending->send_ = m_send;
+    return sending;
 }
 
 PrintStatus FakePrinter::abortDocument() {

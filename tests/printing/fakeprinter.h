@@ -2,6 +2,7 @@
 
 #include "printing/printerservice.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,6 +64,9 @@ public:
     void failOn(const QString &operation, int occurrence, PrintError error) {
         m_failures[{operation, occurrence}] = error;
     }
+    // What an ended document then does on its way to the printer.
+    using Send = std::function<PrintStatus(std::stop_token)>;
+    void deliverBy(Send send) { m_send = std::move(send); }
     const std::vector<std::unique_ptr<Document>> &documents() const { return m_documents; }
     bool hasOpenDocument() const {
         return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
@@ -91,6 +95,7 @@ public:
     }
     PrintStatus newPage() override;
     PrintStatus endDocument() override;
+    std::unique_ptr<Delivery> takeDelivery() override;
     PrintStatus abortDocument() override;
 
 private:
@@ -110,6 +115,8 @@ private:
     void closeDocument(DocumentState state);
 
     Paper m_paper;
+    Send m_send;
+    bool m_ended = false;
     bool m_twips = false;
     std::map<QString, int> m_calls;
     std::map<std::pair<QString, int>, PrintError> m_failures;

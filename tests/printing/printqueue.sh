@@ -10,6 +10,8 @@
 #   printqueue.sh STATE_DIR default QUEUE    make QUEUE the server's default
 #   printqueue.sh STATE_DIR reject QUEUE     QUEUE refuses new jobs ...
 #   printqueue.sh STATE_DIR accept QUEUE     ... and takes them again
+#   printqueue.sh STATE_DIR disable QUEUE    QUEUE holds its jobs (paused) ...
+#   printqueue.sh STATE_DIR enable QUEUE     ... and prints them again
 #   printqueue.sh STATE_DIR pause|resume     stop the server dead (SIGSTOP), go on
 #
 # STATE_DIR holds the server's address (server), its pid, and each queue's PDFs
@@ -22,8 +24,8 @@ QUEUES=(TallabyLetter:Letter TallabyA4:A4)
 DEFAULT_QUEUE=TallabyLetter
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
-state="${1:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|pause|resume}"
-command="${2:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|pause|resume}"
+state="${1:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|disable|enable|pause|resume}"
+command="${2:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|disable|enable|pause|resume}"
 shift 2
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -75,7 +77,7 @@ stop_server() {
 
 start_server() {
     local tool
-    for tool in cupsd lpadmin lpstat cupsreject cupsaccept pdfinfo pdftotext; do
+    for tool in cupsd lpadmin lpstat cupsreject cupsaccept cupsdisable cupsenable pdfinfo pdftotext; do
         command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
             fail "$tool is missing: install cups, cups-client, printer-driver-cups-pdf, poppler-utils"
     done
@@ -176,6 +178,14 @@ reject)
 accept)
     use_server
     cupsaccept "${1:?queue}"
+    ;;
+disable)
+    use_server
+    cupsdisable "${1:?queue}"
+    ;;
+enable)
+    use_server
+    cupsenable "${1:?queue}"
     ;;
 pause) kill -STOP "$(server_pid)" ;;
 resume) kill -CONT "$(server_pid)" ;;

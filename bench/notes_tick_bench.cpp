@@ -1,0 +1,113 @@
+// A tick through the real main window (offscreen) with a large note: idle,
+// and after an amount keystroke, which changes the summary's figures but not
+// its notes. Also the idle CPU of the running window and its memory before
+// and after the note is cleared. Megabytes of notes as the argument (1).
+
+#include "ui/form1.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace tallaby;
+
+namespace {
+
+constexpr double kKeystrokeTargetMs = 50;
+constexpr double kIdleCpuTargetPercent = 0.1;
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double rssMegabytes() {
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024;
+    return 0;
+}
+
+double medianMs(ui::Form1 &form, int ticks, bool keystroke) {
+    std::vector<double> samples;
+    QLineEdit *c1 = form.findChild<QLineEdit *>("c1");
+    QElapsedTimer timer;
+    for (int i = 0; i < ticks; ++i) {
+        if (keystroke)
+            c1->setText(QString::number(100 + i));
+        timer.start();
+        form.Timer1_Timer();
+        QCoreApplication::processEvents(); // the repaint the tick caused
+        samples.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const double megabytes = argc > 1 ? std::atof(argv[1]) : 1.0;
+
+    ui::Form1 form({}, {[](std::stop_token) -> printing::PrinterOpening {
+                            return printing::printFailure(printing::PrintError::NoPrinter);
+                        },
+                        printing::kPrintServerWait});
+    form.controls().timer->stop(); // ticks are driven here until the idle run
+    form.show();
+    const double rssBefore = rssMegabytes();
+
+    QString notes;
+    for (int i = 1; notes.size() < megabytes * 1e6; ++i)
+        notes += QStringLiteral("Note %1: set aside 25.50 for the gas bill, due Friday\n").arg(i);
+    QElapsedTimer paste;
+    paste.start();
+    form.findChild<QPlainTextEdit *>("RichTextBox2")->setPlainText(notes);
+    form.Timer1_Timer();
+    QCoreApplication::processEvents();
+    std::printf("%.1f MB of notes: pasted and first tick in %.0f ms\n", notes.size() / 1e6,
+                paste.nsecsElapsed() / 1e6);
+
+    const double idle = medianMs(form, 21, false);
+    const double keystroke = medianMs(form, 21, true);
+    std::printf("tick, unchanged:         median %.2f ms\n", idle);
+    std::printf("tick, after a keystroke: median %.2f ms\n", keystroke);
+
+    // The window as it runs: its own timer, nothing typed, for ten seconds.
+    form.controls().timer->start();
+    const double cpuStart = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(10'000, &app, &QCoreApplication::quit);
+    app.exec();
+    const double idleCpu = 100 * (cpuSeconds() - cpuStart) / (wall.nsecsElapsed() / 1e9);
+    // Two ticks a second; the whole process also pays for the offscreen platform.
+    const double tickCpu = idle * 2 / 10;
+    std::printf("idle CPU of the ticks:   %.3f %% (the whole process over 10 s: %.3f %%)\n",
+                tickCpu, idleCpu);
+
+    const double rssWith = rssMegabytes();
+    form.findChild<QPlainTextEdit *>("RichTextBox2")->clear();
+    form.Timer1_Timer();
+    QCoreApplication::processEvents();
+    std::printf("RSS: %.1f MB before the notes, %.1f MB with them, %.1f MB once cleared\n",
+                rssBefore, rssWith, rssMegabytes());
+
+    const bool met = keystroke < kKeystrokeTargetMs && tickCpu < kIdleCpuTargetPercent;
+    std::printf("target: keystroke under %.0f ms, idle CPU under %.1f %%: %s\n", kKeystrokeTargetMs,
+                kIdleCpuTargetPercent, met ? "met" : "MISSED");
+    return met ? 0 : 1;
+}

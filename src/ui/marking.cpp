@@ -1,0 +1,85 @@
+#include "ui/marking.h"
+
+#include <QCoreApplication>
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+namespace tallaby::ui {
+
+namespace {
+
+const char *const kTint = "tallabyMarkingTint";
+const char *const kUnmarked = "tallabyUnmarkedPalette";
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("tallaby::ui::Marking", text);
+}
+
+QColor tinted(const QColor &base) {
+    const QColor warn(220, 40, 40);
+    constexpr float kWarn = 0.3f;
+    return QColor::fromRgbF(base.redF() * (1 - kWarn) + warn.redF() * kWarn,
+                            base.greenF() * (1 - kWarn) + warn.greenF() * kWarn,
+                            base.blueF() * (1 - kWarn) + warn.blueF() * kWarn);
+}
+
+} // namespace
+
+QString tickProblem(const worksheet::TickResult &tick, worksheet::Field field) {
+    using worksheet::Field;
+    if (worksheet::isAmountField(field)) {
+        if (!tick.notANumber[worksheet::index(field)])
+            return {};
+        // An income stops the tick before any total; an expense only after the incomes.
+        return worksheet::index(field) < worksheet::kIncomeCount
+                   ? tr("Not a number: no total, no free cash and no summary is brought up to "
+                        "date until this amount is corrected.")
+                   : tr("Not a number: the income totals still update, but the expenditure, "
+                        "the free cash and the summary wait until this amount is corrected.");
+    }
+    const Field shown = field == Field::Total1 ? Field::Tottake : field;
+    if (!tick.outOfRange || *tick.outOfRange != shown)
+        return {};
+    switch (shown) {
+    case Field::Tottake:
+        return tr("Too large to show: this total, the expenditure, the free cash and the summary "
+                  "wait until the incomes are smaller.");
+    case Field::Totex:
+        return tr("Too large to show: this total, the free cash and the summary wait until the "
+                  "expenses are smaller.");
+    default:
+        return tr("Too large to show: the free cash and the summary wait until the figures are "
+                  "closer.");
+    }
+}
+
+void setMarking(QWidget *field, const QString &why) {
+    const QPalette::ColorRole role = field->backgroundRole();
+    const QVariant tint = field->property(kTint);
+    const bool tintShows =
+        tint.isValid() && field->palette().color(QPalette::Active, role) == tint.value<QColor>();
+    if (why.isEmpty()) {
+        if (!tint.isValid())
+            return;
+        // Unless new colours were applied meanwhile, which then stay.
+        if (tintShows)
+            field->setPalette(field->property(kUnmarked).value<QPalette>());
+        field->setProperty(kTint, QVariant());
+        field->setProperty(kUnmarked, QVariant());
+    } else if (!tintShows) {
+        const QPalette unmarked = field->palette();
+        QPalette marked = unmarked;
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            marked.setColor(group, role, tinted(unmarked.color(group, role)));
+        field->setProperty(kUnmarked, unmarked);
+        field->setProperty(kTint, marked.color(QPalette::Active, role));
+        field->setPalette(marked);
+    }
+    if (field->toolTip() != why) {
+        field->setToolTip(why);
+        field->setAccessibleDescription(why);
+    }
+}
+
+} // namespace tallaby::ui

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "worksheet/fields.h"
+#include "worksheet/recalculation.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace tallaby::ui {
+
+// What the user is told about a field after a tick: empty when its figure is
+// current, else why it is not and what waits for it. For amount fields and
+// for the outputs a tick could not show (tottake, total1, totex, free).
+QString tickProblem(const worksheet::TickResult &tick, worksheet::Field field);
+
+// Marks a field that needs the user's attention: its background tinted from
+// its own colour (so it stays readable in dark schemes), and `why` as tooltip
+// and accessible description. An empty `why` gives the field back its colours.
+// Cheap to call on every tick; a colour change meanwhile is tinted again.
+void setMarking(QWidget *field, const QString &why);
+
+} // namespace tallaby::ui
