@@ -61,19 +61,17 @@ private:
 
     std::unique_ptr<ui::Form1> m_form;
     QList<QUrl> m_opened;
-    QStringList m_told;
 };
 
 void Form1Test::init() {
     m_opened.clear();
-    m_told.clear();
     m_form = std::make_unique<ui::Form1>(worksheet::TickContext{worksheet::NumberFormat(
                                              QLocale(QLocale::English, QLocale::UnitedKingdom))},
                                          noPrinter());
     m_form->controls().timer->stop(); // tests tick by hand
     new app::Form1Commands(           // the form owns it
         *m_form, [this](const QUrl &url) { m_opened << url; },
-        [this](const QString &, const QString &message) { m_told << message; });
+        [](const QString &, const QString &) {}); // no message boxes
 }
 
 // The layout table as a whole: a typo in any row breaks one of these rules.
@@ -247,8 +245,6 @@ void Form1Test::keyboardReachesTheCommands() {
     QVERIFY(QApplication::activePopupWidget());
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_P);
     QCOMPARE(printed.size(), 1);
-    QTest::mouseClick(m_form->controls().printSummary, Qt::LeftButton);
-    QCOMPARE(m_told.size(), 2); // this machine has no printer
 
     // The keypad's decimal key types the amount's own separator.
     QLineEdit *c2 = edit("c2");
