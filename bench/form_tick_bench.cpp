@@ -3,7 +3,7 @@
 // Two cases: an unchanged worksheet, as when the window sits idle, and one
 // whose figures change every tick, so the summary is laid out anew.
 
-#include "ui/amountedit.h"
+#include "formticks.h"
 #include "ui/form1.h"
 
 #include <algorithm>
@@ -19,24 +19,6 @@ using namespace tallaby;
 namespace {
 
 constexpr double kTargetMicroseconds = 1000;
-
-double medianMicroseconds(ui::Form1 &form, bool changeEveryTick) {
-    constexpr int kTicks = 401;
-    std::vector<double> samples;
-    samples.reserve(kTicks);
-    QLineEdit *c1 = form.sheet().expenses[0];
-    QElapsedTimer timer;
-    for (int i = 0; i < kTicks; ++i) {
-        if (changeEveryTick)
-            c1->setText(QString::number(100 + i % 50));
-        timer.start();
-        form.Timer1_Timer();
-        QCoreApplication::processEvents(); // the repaint the tick caused
-        samples.push_back(timer.nsecsElapsed() / 1000.0);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
 
 } // namespace
 
@@ -59,8 +41,8 @@ int main(int argc, char *argv[]) {
         QCoreApplication::processEvents();
     }
 
-    const double idle = medianMicroseconds(form, false);
-    const double changing = medianMicroseconds(form, true);
+    const double idle = bench::medianTickMicroseconds(form, 401, false);
+    const double changing = bench::medianTickMicroseconds(form, 401, true);
     std::printf("form tick, unchanged worksheet: median %.1f us\n", idle);
     std::printf("form tick, figures changing:    median %.1f us\n", changing);
     const bool met = std::max(idle, changing) < kTargetMicroseconds;

@@ -3,6 +3,7 @@
 // its notes. Also the idle CPU of the running window and its memory before
 // and after the note is cleared. Megabytes of notes as the argument (1).
 
+#include "formticks.h"
 #include "ui/form1.h"
 
 #include <algorithm>
@@ -39,22 +40,6 @@ double rssMegabytes() {
     return 0;
 }
 
-double medianMs(ui::Form1 &form, int ticks, bool keystroke) {
-    std::vector<double> samples;
-    QLineEdit *c1 = form.findChild<QLineEdit *>("c1");
-    QElapsedTimer timer;
-    for (int i = 0; i < ticks; ++i) {
-        if (keystroke)
-            c1->setText(QString::number(100 + i));
-        timer.start();
-        form.Timer1_Timer();
-        QCoreApplication::processEvents(); // the repaint the tick caused
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -81,8 +66,8 @@ int main(int argc, char *argv[]) {
     std::printf("%.1f MB of notes: pasted and first tick in %.0f ms\n", notes.size() / 1e6,
                 paste.nsecsElapsed() / 1e6);
 
-    const double idle = medianMs(form, 21, false);
-    const double keystroke = medianMs(form, 21, true);
+    const double idle = bench::medianTickMicroseconds(form, 21, false) / 1000;
+    const double keystroke = bench::medianTickMicroseconds(form, 21, true) / 1000;
     std::printf("tick, unchanged:         median %.2f ms\n", idle);
     std::printf("tick, after a keystroke: median %.2f ms\n", keystroke);
 
