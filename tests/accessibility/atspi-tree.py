@@ -22,13 +22,22 @@ def walk(node):
             yield from walk(child)
 
 
-def find_app(desktop):
-    for _ in range(100):
-        for app in desktop:
-            if app is not None and app.name == "Tallaby":
-                return app
+def until(probe, seconds=30):
+    """The first true answer of probe(), asked every 0.1 s; None after `seconds`.
+    Generous, as a loaded machine or a sanitizer build starts slowly."""
+    deadline = time.monotonic() + seconds
+    while True:
+        answer = probe()
+        if answer or time.monotonic() > deadline:
+            return answer or None
         time.sleep(0.1)
-    sys.exit("Tallaby did not appear on the accessibility bus")
+
+
+def find_app(desktop):
+    app = until(lambda: next((a for a in desktop if a is not None and a.name == "Tallaby"), None))
+    if app is None:
+        sys.exit("Tallaby did not appear on the accessibility bus")
+    return app
 
 
 def named(nodes, role):
@@ -37,12 +46,14 @@ def named(nodes, role):
 
 app = find_app(pyatspi.Registry.getDesktop(0))
 # The results and the summary are first written by the first timer tick.
-for _ in range(50):
+def ticked():
+    global nodes, texts
     nodes = list(walk(app))
     texts = named(nodes, "text")
-    if "Summary" in texts and texts["Summary"].queryText().characterCount > 0:
-        break
-    time.sleep(0.2)
+    return "Summary" in texts and texts["Summary"].queryText().characterCount > 0
+
+
+until(ticked)
 combos = named(nodes, "combo box")
 links = named(nodes, "link")
 
@@ -86,19 +97,13 @@ about_item = [n for n in nodes if n.getRoleName() == "menu item" and n.name == "
 check(len(about_item) == 1, "no menu item 'About' to press")
 if about_item:
     about_item[0].queryAction().doAction(0)
-    dialog = None
-    for _ in range(50):
-        dialogs = [n for n in walk(app) if n.getRoleName() == "dialog"]
-        if dialogs:
-            dialog = dialogs[0]
-            break
-        time.sleep(0.1)
+    dialog = until(lambda: next((n for n in walk(app) if n.getRoleName() == "dialog"), None))
     check(dialog is not None and dialog.name == "About Tallaby",
           f"the About window is {dialog and (dialog.getRoleName(), dialog.name)}")
     if dialog is not None:
         buttons = [n for n in walk(dialog) if n.getRoleName() == "push button"]
         check([b.name for b in buttons] == ["Close"], "the About window has no Close button")
-        check(buttons and buttons[0].getState().contains(pyatspi.STATE_FOCUSED),
+        check(buttons and until(lambda: buttons[0].getState().contains(pyatspi.STATE_FOCUSED), 10),
               "Close does not have the keyboard focus")
 
 for failure in failures:
