@@ -117,6 +117,9 @@ private slots:
         QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2d, 0x2d, 0x2d));
         dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
         QTest::newRow("dark") << dark;
+        QPalette contrast(Qt::black, Qt::black);
+        contrast.setColor(QPalette::Highlight, Qt::cyan);
+        QTest::newRow("high contrast") << contrast;
     }
     void textIsReadableInEveryScheme() {
         QFETCH(QPalette, palette);
