@@ -77,31 +77,28 @@ void Form1Test::init() {
 // The layout table as a whole: a typo in any row breaks one of these rules.
 void Form1Test::layoutHoldsTogether() {
     const auto &layout = ui::form1Layout();
-    QHash<QString, ui::TwipRect> rects{
-        {"Form1", {0, 0, ui::kForm1ClientWidth, ui::kForm1ClientHeight}}};
+    const auto twips = [](const ui::TwipRect &r) {
+        return QRect(r.left, r.top, r.width, r.height);
+    };
+    QHash<QString, QRect> inside{{"Form1", {0, 0, ui::kForm1ClientWidth, ui::kForm1ClientHeight}}};
     QSet<int> tabIndices;
     for (const ui::LayoutEntry &entry : layout) {
-        const ui::TwipRect &r = entry.rect;
-        QVERIFY2(rects.contains(entry.container), qPrintable(entry.name));
-        const ui::TwipRect &in = rects[entry.container];
-        // Every length is a whole number of pixels.
-        for (int twips : {r.left, r.top, r.width, r.height})
-            QVERIFY2(twips % ui::kTwipsPerPixel == 0, qPrintable(entry.name));
-        // Frame1 runs one pixel past the bottom of the client area.
+        const QRect r = twips(entry.rect);
+        // Whole pixels, inside the container; Frame1 runs a pixel past the client area.
+        for (int length : {r.x(), r.y(), r.width(), r.height()})
+            QVERIFY2(length % ui::kTwipsPerPixel == 0, qPrintable(entry.name));
         const int slack = entry.name == "Frame1" ? ui::kTwipsPerPixel : 0;
-        QVERIFY2(r.left >= 0 && r.top >= 0 && r.width > 0 && r.height > 0 &&
-                     r.left + r.width <= in.width && r.top + r.height <= in.height + slack,
+        QVERIFY2(!r.isEmpty() && inside[entry.container].adjusted(0, 0, 0, slack).contains(r),
                  qPrintable(entry.name));
-        if (entry.tabIndex != ui::kNoTabIndex) {
-            QVERIFY2(!tabIndices.contains(entry.tabIndex), qPrintable(entry.name));
-            tabIndices << entry.tabIndex;
-        }
-        rects.insert(entry.name, r);
+        QVERIFY2(entry.tabIndex == ui::kNoTabIndex || !tabIndices.contains(entry.tabIndex),
+                 qPrintable(entry.name));
+        tabIndices << entry.tabIndex;
+        inside.insert(entry.name, QRect(QPoint(), r.size()));
 
         QWidget *widget = find(entry.name);
-        QCOMPARE(widget->parentWidget()->objectName(),
-                 entry.container == "Form1" ? QString("Form1Client") : entry.container);
-        QCOMPARE(widget->geometry(), r.toPixels());
+        QCOMPARE(widget->parentWidget(),
+                 find(entry.container == "Form1" ? "Form1Client" : entry.container));
+        QCOMPARE(widget->geometry(), entry.rect.toPixels());
     }
     // With the frames that carry none, the tab indices number every control.
     QVERIFY(*std::max_element(tabIndices.begin(), tabIndices.end()) < int(layout.size()));
@@ -118,9 +115,7 @@ void Form1Test::layoutHoldsTogether() {
             if (&a >= &b || a.container != b.container || stacked.contains({a.name, b.name}) ||
                 stacked.contains({b.name, a.name}))
                 continue;
-            const QRect overlap =
-                QRect(a.rect.left, a.rect.top, a.rect.width, a.rect.height)
-                    .intersected({b.rect.left, b.rect.top, b.rect.width, b.rect.height});
+            const QRect overlap = twips(a.rect).intersected(twips(b.rect));
             QVERIFY2(overlap.isEmpty() ||
                          qMin(overlap.width(), overlap.height()) <= ui::kTwipsPerPixel,
                      qPrintable(a.name + " overlaps " + b.name));

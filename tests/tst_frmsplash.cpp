@@ -62,21 +62,17 @@ void FrmSplashTest::keysAndClicks_data() {
         QTest::newRow(name) << int(k) << modifiers << text << "" << closes;
     };
     key("a letter", Qt::Key_Q, "q", true);
-    key("Space on the button", Qt::Key_Space, " ", true);
-    key("Enter on the button", Qt::Key_Return, "\r", true);
-    key("Escape", Qt::Key_Escape, "\x1b", true);
     // Some keyboards send these without a text: their key alone counts.
-    key("Space without text", Qt::Key_Space, "", true);
-    key("Enter without text", Qt::Key_Return, "", true);
-    key("Escape without text", Qt::Key_Escape, "", true);
-    key("Backspace without text", Qt::Key_Backspace, "", true);
-    key("Ctrl+C without text", Qt::Key_C, "", true, Qt::ControlModifier);
+    key("Space on the button", Qt::Key_Space, "", true);
+    key("Enter on the button", Qt::Key_Return, "", true);
+    key("Escape", Qt::Key_Escape, "", true);
+    key("Backspace", Qt::Key_Backspace, "", true);
+    key("Ctrl+C", Qt::Key_C, "", true, Qt::ControlModifier);
     key("an arrow", Qt::Key_Left, "", false);
     key("a function key", Qt::Key_F1, "", false);
     key("Tab", Qt::Key_Tab, "\t", false);
     key("Delete", Qt::Key_Delete, "\x7f", false);
     key("Alt+letter", Qt::Key_F, "f", false, Qt::AltModifier);
-    key("Shift alone", Qt::Key_Shift, "", false, Qt::ShiftModifier);
     const int none = Qt::NoModifier;
     QTest::newRow("a click on Close") << 0 << none << ""
                                       << "Command1" << true;
