@@ -119,6 +119,8 @@ private slots:
         QTest::newRow("dark") << dark;
         QPalette contrast(Qt::black, Qt::black);
         contrast.setColor(QPalette::Highlight, Qt::cyan);
+        contrast.setColor(QPalette::ToolTipBase, Qt::black);
+        contrast.setColor(QPalette::ToolTipText, Qt::yellow);
         QTest::newRow("high contrast") << contrast;
     }
     void textIsReadableInEveryScheme() {
@@ -132,10 +134,12 @@ private slots:
         const QString worst = unreadable(m_form.get()) + unreadable(&about);
         const QColor aboutFace = backgroundOf(about.findChild<QWidget *>("lblVersion"));
         const QColor frame2 = backgroundOf(m_form->findChild<QWidget *>("Frame2"));
+        const QColor total1 = backgroundOf(m_form->findChild<QWidget *>("total1"));
         const QImage aboutShot = about.grab().toImage();
         QApplication::setPalette(original);
         QVERIFY2(worst.isEmpty(), qPrintable(worst));
         QCOMPARE(aboutFace, palette.color(QPalette::Button));
+        QCOMPARE(total1, palette.color(QPalette::ToolTipBase)); // the main window follows too
         QCOMPARE(aboutShot.pixel(0, 0), palette.color(QPalette::Light).rgb()); // a raised edge
         // Frame2 stands out from the face wherever the scheme gives it a shade of its own.
         QCOMPARE(frame2 != palette.color(QPalette::Button),
