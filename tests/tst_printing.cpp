@@ -4,7 +4,6 @@
 
 #include "app/commands.h"
 #include "fakeprinter.h"
-#include "pagetext.h"
 #include "printing/module1.h"
 #include "printing/spool.h"
 #include "printing/summaryprinting.h"
@@ -15,7 +14,7 @@
 #include <cmath>
 #include <csignal>
 #include <future>
-#include <limits>
+#include <map>
 #include <optional>
 #include <QAction>
 #include <QElapsedTimer>
@@ -26,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -47,7 +47,6 @@ Q_DECLARE_METATYPE(std::optional<tallaby::printing::PrintError>)
 namespace {
 
 constexpr qint32 kInch = 1440;
-const Paper kLetter{12240, 15840, {300, 300}, 1200};
 
 QString noteLines(int count) {
     QStringList lines;
@@ -73,8 +72,8 @@ QString summaryWith(const QString &notes) {
            notes;
 }
 
-void lay(SummaryLayout &layout, const QString &text, int points = 10) {
-    layout.setFont("Arial", points);
+void lay(SummaryLayout &layout, const QString &text) {
+    layout.setFont("Arial", 10);
     layout.setText(text);
 }
 
@@ -89,32 +88,68 @@ bool hold(const std::stop_token &stop, const std::shared_future<void> &released 
     return stop.stop_requested();
 }
 
+// Lines less trailing blanks, those with nothing to see left out.
+QStringList visible(const QStringList &lines) {
+    static const QRegularExpression trailing("\\s+$");
+    QStringList kept;
+    for (const QString &line : lines)
+        if (!line.trimmed().isEmpty())
+            kept.append(QString(line).remove(trailing));
+    return kept;
+}
+
+// The lines drawn on a device, top to bottom: the pieces drawn at one height,
+// joined left to right.
+QStringList drawnLines(const RecordingDevice &device) {
+    std::map<qint64, std::map<qreal, QString>> rows;
+    for (const DrawnText &text : device.texts())
+        rows[qRound64(text.position.y() * 16)][text.position.x()] += text.text;
+    QStringList lines;
+    for (const auto &[y, pieces] : rows) {
+        lines.append(QString());
+        for (const auto &[x, piece] : pieces)
+            lines.back() += piece;
+    }
+    return visible(lines);
+}
+
+// The layout's lines, each from its start to the next one's.
+QStringList layoutLines(const SummaryLayout &layout) {
+    QList<qint32> starts = layout.lineStarts();
+    starts.append(layout.length());
+    QStringList lines;
+    for (qsizetype i = 0; i + 1 < starts.size(); ++i)
+        lines.append(layout.text().mid(starts[i], starts[i + 1] - starts[i]));
+    return visible(lines);
+}
+
 // A print server with a fake printer behind it, counting what reaches it.
 struct FakeServer {
     std::optional<PrintError> lookupSays;  // instead of a printer
     bool silent = false;                   // the lookup answers only once told to stop
     std::optional<PrintError> queueSays;   // to a document, else it is taken
     std::shared_future<void> sendReleased; // when valid, sending waits for it
-    std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> held = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> ended = std::make_shared<std::atomic<int>>(0);
+    struct Counts {
+        std::atomic<int> sent = 0, held = 0, ended = 0;
+    };
+    std::shared_ptr<Counts> count = std::make_shared<Counts>();
 
     PrinterAccess access() const {
         return {[server = *this](std::stop_token stop) -> PrinterOpening {
-                    if (server.silent && (++*server.held, hold(stop))) {
+                    if (server.silent && (++server.count->held, hold(stop))) {
                         std::this_thread::sleep_for(20ms); // and answers during shutdown
-                        ++*server.ended;
+                        ++server.count->ended;
                     }
                     if (server.lookupSays)
                         return printFailure(*server.lookupSays);
                     auto printer = std::make_unique<FakePrinter>();
                     printer->deliverBy([server](std::stop_token stop) {
                         if (server.sendReleased.valid() &&
-                            (++*server.held, hold(stop, server.sendReleased))) {
-                            ++*server.ended;
+                            (++server.count->held, hold(stop, server.sendReleased))) {
+                            ++server.count->ended;
                             return PrintStatus(printFailure(PrintError::JobUnconfirmed));
                         }
-                        ++*server.sent;
+                        ++server.count->sent;
                         return server.queueSays ? PrintStatus(printFailure(*server.queueSays))
                                                 : printOk();
                     });
@@ -162,7 +197,6 @@ private slots:
     void initTestCase() {
         // A print server address where none listens: this machine has no printer.
         QVERIFY(m_home.isValid());
-        qRegisterMetaType<std::optional<PrintError>>();
         qputenv("CUPS_SERVER", m_home.filePath("no-server.sock").toLocal8Bit());
         qputenv("HOME", m_home.path().toLocal8Bit());
         qunsetenv("PRINTER");
@@ -174,8 +208,6 @@ private slots:
         QTest::addColumn<TwipsRect>("rect");
         QTest::addColumn<qint32>("lineWidth");
 
-        QTest::newRow("8.5 x 11 in with quarter-inch offsets prints in (0.75, 0.75, 7.25, 9.75) in")
-            << kLetter << TwipsRect{1080, 1080, 10440, 14040} << 9360;
         QTest::newRow("A4 at 600 dpi with unequal offsets keeps across and down apart")
             << Paper{11906, 16838, {100, 50}, 600} << TwipsRect{1200, 1320, 10226, 15278} << 9026;
         QTest::newRow("an offset of 177.6 twips counts as 178")
@@ -198,8 +230,7 @@ private slots:
         QCOMPARE(*width, lineWidth);
         QCOMPARE(layout.lineWidth(), lineWidth);
         QCOMPARE(layout.targetDevice()->resolution(), paper.resolution);
-        QVERIFY(!printer.hasOpenDocument());
-        QCOMPARE(printer.documentCount(State::Ended), 0);
+        QCOMPARE(printer.documentCount(State::Aborted), 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         const auto &pages = printer.documents().back()->pages;
@@ -247,88 +278,69 @@ private slots:
             QCOMPARE(lines.isEmpty(), text.isEmpty());
             printed += lines;
         }
-        QCOMPARE(locateLines(text, printed), visibleLineStarts(layout));
+        QCOMPARE(printed, layoutLines(layout));
     }
 
     void aFailureDropsTheDocument_data() {
         QTest::addColumn<bool>("setup");
         QTest::addColumn<Paper>("paper");
-        QTest::addColumn<TwipsRect>("margins");
-        QTest::addColumn<int>("points");
+        QTest::addColumn<qint32>("bottom");   // margin
         QTest::addColumn<QString>("failing"); // the operation made to fail, and when
         QTest::addColumn<int>("occurrence");
         QTest::addColumn<PrintError>("error");
         QTest::addColumn<int>("dropped"); // documents opened, to read the offsets, and aborted
 
-        const TwipsRect inch{kInch, kInch, kInch, kInch};
-        const PrintError refused = PrintError::JobRefused;
-        QTest::newRow("set-up without a printer fails at its first step")
-            << true << kLetter << inch << 10 << "printText" << 1 << PrintError::NoPrinter << 0;
         QTest::newRow("set-up that cannot measure the printer keeps the screen layout")
-            << true << kLetter << inch << 10 << "createTargetDevice" << 1
-            << PrintError::PrinterFailed << 1;
+            << true << Paper{} << kInch << "createTargetDevice" << 1 << PrintError::PrinterFailed
+            << 1;
         QTest::newRow("printing without a printer fails at its first step")
-            << false << kLetter << inch << 10 << "printText" << 1 << PrintError::NoPrinter << 0;
+            << false << Paper{} << kInch << "printText" << 1 << PrintError::NoPrinter << 0;
         QTest::newRow("a failure starting page 3 drops the document")
-            << false << kLetter << inch << 10 << "newPage" << 2 << PrintError::PrinterFailed << 1;
+            << false << Paper{} << kInch << "newPage" << 2 << PrintError::PrinterFailed << 1;
         QTest::newRow("a refused document is dropped, not left open")
-            << false << kLetter << inch << 10 << "endDocument" << 1 << refused << 1;
+            << false << Paper{} << kInch << "endDocument" << 1 << PrintError::JobRefused << 1;
         QTest::newRow("margins that leave less than a line stop the print at once")
-            << false << kLetter << TwipsRect{kInch, kInch, kInch, 15840 - kInch - kInch / 20} << 10
-            << "" << 0 << PrintError::NoProgress << 1;
+            << false << Paper{} << 15840 - kInch - kInch / 20 << "" << 0 << PrintError::NoProgress
+            << 1;
         QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
-            << false << Paper{2000, 15840, {0, 0}, 1200} << inch << 10 << "" << 0
+            << false << Paper{2000, 15840, {0, 0}, 1200} << kInch << "" << 0
             << PrintError::NoProgress << 1;
-        QTest::newRow("a font taller than the page stops the print at once")
-            << false << kLetter << inch << 900 << "" << 0 << PrintError::NoProgress << 1;
         QTest::newRow("printing with an offset of more than 2^31 twips")
-            << false << Paper{12240, 15840, {2'000'000, 0}, 1} << inch << 10 << "" << 0
+            << false << Paper{12240, 15840, {2'000'000, 0}, 1} << kInch << "" << 0
             << PrintError::Overflow << 1;
     }
 
     void aFailureDropsTheDocument() {
         QFETCH(bool, setup);
         QFETCH(Paper, paper);
-        QFETCH(TwipsRect, margins);
-        QFETCH(int, points);
+        QFETCH(qint32, bottom);
         QFETCH(QString, failing);
         QFETCH(int, occurrence);
         QFETCH(PrintError, error);
         QFETCH(int, dropped);
         SummaryLayout layout;
-        lay(layout, summaryWith(noteLines(200)), points);
+        lay(layout, summaryWith(noteLines(200)));
         FakePrinter printer(paper);
         printer.failOn(failing, occurrence, error);
 
-        const auto &[left, top, right, bottom] = margins;
-        if (setup) {
-            const auto width = Module1::SetupSummaryPrintLayout(layout, printer, left, right);
-            QVERIFY(!width);
-            QCOMPARE(width.failure().error, error);
-            QVERIFY(!layout.hasTargetDevice()); // the screen layout stays as it was
-        } else {
-            const auto done = Module1::PrintSummaryPages(layout, printer, left, top, right, bottom);
-            QVERIFY(!done);
-            QCOMPARE(done.failure().error, error);
-        }
-        QVERIFY(!printer.hasOpenDocument());
+        const auto failed = [](const auto &result) {
+            return result ? std::nullopt : std::optional(result.failure().error);
+        };
+        QCOMPARE(setup ? failed(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch))
+                       : failed(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch,
+                                                           bottom)),
+                 std::optional(error));
+        QCOMPARE(layout.hasTargetDevice(), false); // the screen layout stays as it was
         QCOMPARE(printer.documentCount(State::Ended), 0);
         QCOMPARE(printer.documentCount(State::Aborted), dropped);
         if (error == PrintError::NoProgress) // stopped, not a new page
             QCOMPARE(printer.documents().back()->pages.size(), std::size_t(1));
     }
 
-    void theScreenBreaksLinesWhereThePaperDoes_data() {
-        QTest::addColumn<int>("resolution");
-        QTest::newRow("a 1200-dpi printer") << 1200;
-        QTest::newRow("a 300-dpi printer, not the reference resolution") << 300;
-    }
-
     void theScreenBreaksLinesWhereThePaperDoes() {
-        QFETCH(int, resolution);
         SummaryLayout layout;
         lay(layout, summaryWith(paragraph(900)));
-        FakePrinter printer(Paper{12240, 15840, {0, 0}, resolution});
+        FakePrinter printer(Paper{12240, 15840, {0, 0}, 300}); // not the 1200 dpi of the reference
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         QStringList printed;
@@ -340,10 +352,10 @@ private slots:
             QPainter painter(&screen);
             layout.paint(painter, layout.scaleFor(screen));
         }
-        const QList<qint32> onScreen = locateLines(layout.text(), drawnLines(screen));
+        const QStringList onScreen = drawnLines(screen);
         QVERIFY(onScreen.size() > 50);
-        QCOMPARE(onScreen, visibleLineStarts(layout));
-        QCOMPARE(locateLines(layout.text(), printed), onScreen);
+        QCOMPARE(onScreen, layoutLines(layout));
+        QCOMPARE(printed, onScreen);
     }
 
     void theQueuesPaperIsUsed() {
@@ -359,32 +371,19 @@ private slots:
         QCOMPARE(opened.failure().error, PrintError::ServerNotAnswering);
     }
 
-    void aSpoolCutShortIsNotSent_data() {
-        QTest::addColumn<int>("cut"); // bytes lost at the end
-        QTest::addColumn<bool>("whole");
-        QTest::newRow("written whole") << 0 << true;
-        QTest::newRow("the last bytes lost") << 3 << false;
-        QTest::newRow("nothing written") << -1 << false;
-    }
-
     void aSpoolCutShortIsNotSent() {
-        QFETCH(int, cut);
         const QString path = m_home.filePath("spooled.pdf");
         {
             QPdfWriter pdf(path);
-            QPainter painter(&pdf);
-            painter.drawText(100, 100, noteLines(200));
-            pdf.newPage();
+            QPainter(&pdf).drawText(100, 100, noteLines(200));
         }
+        QVERIFY(checkSpooledPdf(path));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        const qint64 size = file.size();
-        file.resize(cut < 0 ? 0 : size - cut);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.resize(file.size() - 3)); // the last bytes lost
         file.close();
         const PrintStatus whole = checkSpooledPdf(path);
-        QTEST(whole.ok(), "whole");
-        if (!whole)
-            QVERIFY(whole.failure().message().contains("no room"));
+        QVERIFY(!whole && whole.failure().message().contains("no room"));
     }
 
     void theSpoolGoesOnEveryPath() {
@@ -424,8 +423,7 @@ private slots:
         QTest::addColumn<std::optional<PrintError>>("queue");
         QTest::addColumn<QString>("told");
 
-        const std::optional<PrintError> found, taken;
-        QTest::newRow("the button prints") << false << QStringList() << found << taken << "";
+        const std::optional<PrintError> found, taken; // a printer, and a queue that takes the job
         QTest::newRow("the menu prints") << true << QStringList() << found << taken << "";
         QTest::newRow("without a printer the button says so")
             << false << QStringList() << std::optional(PrintError::NoPrinter) << taken
@@ -474,7 +472,7 @@ private slots:
         if (!told.isEmpty())
             QVERIFY2(messages.front().contains(told), qPrintable(messages.front()));
         const bool refused = !amounts.isEmpty();
-        QCOMPARE(*server.sent, lookup || refused ? 0 : 1);
+        QCOMPARE(server.count->sent, lookup || refused ? 0 : 1);
         if (!refused)
             return;
         // Marked where the user looks, and printed once corrected.
@@ -484,7 +482,7 @@ private slots:
             window.form.findChild<QLineEdit *>(amounts[i])->setText("1");
         QVERIFY(print());
         QCOMPARE(window.told(), QStringList());
-        QCOMPARE(*server.sent, 1);
+        QCOMPARE(server.count->sent, 1);
     }
 
     void aHangingSendKeepsTheWindowTicking() {
@@ -507,7 +505,7 @@ private slots:
 
         queue.set_value();
         QVERIFY(window.printed());
-        QCOMPARE(*server.sent, 1);
+        QCOMPARE(server.count->sent, 1);
         QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(window.told(), QStringList());
     }
@@ -534,13 +532,13 @@ private slots:
             printer->startLayout([&](const PrintResult<qint32> &) { answered = true; });
         else
             printer->print([&](const PrintStatus &) { answered = true; });
-        QTRY_COMPARE(*server.held, 1);
+        QTRY_COMPARE(server.count->held, 1);
 
         QElapsedTimer shutdown;
         shutdown.start();
         printer.reset();
         QVERIFY(shutdown.elapsed() < 2000);
-        QCOMPARE(*server.ended, 1); // ended, not left running
+        QCOMPARE(server.count->ended, 1); // ended, not left running
         QCoreApplication::processEvents();
         QVERIFY(!answered);
     }

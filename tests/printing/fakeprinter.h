@@ -2,11 +2,12 @@
 
 #include "printing/printerservice.h"
 
+#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <QPaintDevice>
+#include <QPainter>
 #include <QRectF>
 #include <vector>
 
@@ -39,7 +40,7 @@ private:
 };
 
 // A printer with the paper, offsets and resolution asked for, whose pages record
-// what is drawn, and any operation made to fail on its n-th call.
+// what is drawn, and one operation made to fail on its n-th call.
 class FakePrinter final : public PrinterService {
 public:
     struct Paper {
@@ -58,11 +59,12 @@ public:
         : m_paper(paper) {}
     FakePrinter()
         : FakePrinter(Paper{}) {}
-    ~FakePrinter() override;
 
     // The occurrence-th call (from 1) of `operation`, named as the method, fails.
     void failOn(const QString &operation, int occurrence, PrintError error) {
-        m_failures[{operation, occurrence}] = error;
+        m_failing = operation;
+        m_failAfter = occurrence;
+        m_error = error;
     }
     // What an ended document then does on its way to the printer.
     using Send = std::function<PrintStatus(std::stop_token)>;
@@ -71,55 +73,92 @@ public:
     bool hasOpenDocument() const {
         return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
     }
-    int documentCount(DocumentState state) const;
+    int documentCount(DocumentState state) const {
+        return int(
+            std::count_if(m_documents.begin(), m_documents.end(),
+                          [state](const auto &document) { return document->state == state; }));
+    }
 
-    PrintStatus printText(const QString &) override;
-    PrintStatus useTwips() override;
-    PrintResult<PageContext> deviceContext() override;
-    PrintResult<double> deviceUnitsToTwipsX(double units) override {
-        return value("deviceUnitsToTwipsX", twips(units));
+    PrintStatus printText(const QString &) override {
+        if (auto failure = fails("printText"))
+            return *failure;
+        if (!hasOpenDocument()) {
+            m_documents.push_back(std::make_unique<Document>());
+            startPage();
+        }
+        return printOk();
     }
-    PrintResult<double> deviceUnitsToTwipsY(double units) override {
-        return value("deviceUnitsToTwipsY", twips(units));
+    PrintStatus useTwips() override {
+        m_twips = true;
+        return printOk();
     }
-    PrintResult<qint32> paperWidth() override { return value("paperWidth", m_paper.widthTwips); }
-    PrintResult<qint32> paperHeight() override { return value("paperHeight", m_paper.heightTwips); }
-    PrintResult<double> printableWidth() override {
-        return value("printableWidth", printable(printableUnits().width()));
+    PrintResult<PageContext> deviceContext() override {
+        if (auto failure = fails("deviceContext", true))
+            return *failure;
+        return PageContext{m_painter.get(), m_documents.back()->pages.back().get(), m_paper.offset};
     }
-    PrintResult<double> printableHeight() override {
-        return value("printableHeight", printable(printableUnits().height()));
-    }
+    PrintResult<double> deviceUnitsToTwipsX(double units) override { return twips(units); }
+    PrintResult<double> deviceUnitsToTwipsY(double units) override { return twips(units); }
+    PrintResult<qint32> paperWidth() override { return m_paper.widthTwips; }
+    PrintResult<qint32> paperHeight() override { return m_paper.heightTwips; }
+    PrintResult<double> printableWidth() override { return printable(printableUnits().width()); }
+    PrintResult<double> printableHeight() override { return printable(printableUnits().height()); }
     PrintResult<TargetDevice> createTargetDevice() override {
-        return value("createTargetDevice", TargetDevice(m_paper.resolution));
+        if (auto failure = fails("createTargetDevice"))
+            return *failure;
+        return TargetDevice(m_paper.resolution);
     }
-    PrintStatus newPage() override;
-    PrintStatus endDocument() override;
+    PrintStatus newPage() override {
+        if (auto failure = fails("newPage", true))
+            return *failure;
+        startPage();
+        return printOk();
+    }
+    PrintStatus endDocument() override {
+        if (auto failure = fails("endDocument", true))
+            return *failure;
+        closeDocument(DocumentState::Ended);
+        m_ended = true;
+        return printOk();
+    }
     std::unique_ptr<Delivery> takeDelivery() override;
-    PrintStatus abortDocument() override;
+    PrintStatus abortDocument() override {
+        if (hasOpenDocument())
+            closeDocument(DocumentState::Aborted);
+        return printOk();
+    }
 
 private:
-    // Counts the call: its scripted failure if any, else NoDocument when the
+    // The scripted failure if this is its call, else NoDocument when the
     // operation needs an open document and there is none.
-    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false);
-    template<typename T>
-    PrintResult<T> value(const QString &operation, T result) {
-        if (auto failure = fails(operation))
-            return *failure;
-        return result;
+    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false) {
+        if (operation == m_failing && --m_failAfter == 0)
+            return printFailure(m_error, operation + QStringLiteral(" failed as scripted"));
+        if (needsDocument && !hasOpenDocument())
+            return printFailure(PrintError::NoDocument);
+        return std::nullopt;
     }
     double twips(double units) const { return units * 1440 / m_paper.resolution; }
     double printable(int units) const { return m_twips ? twips(units) : units; }
     QSize printableUnits() const;
-    void startPage();
-    void closeDocument(DocumentState state);
+    void startPage() {
+        m_painter.reset(); // ends the page before
+        auto &pages = m_documents.back()->pages;
+        pages.push_back(std::make_unique<RecordingDevice>(printableUnits(), m_paper.resolution));
+        m_painter = std::make_unique<QPainter>(pages.back().get());
+    }
+    void closeDocument(DocumentState state) {
+        m_painter.reset();
+        m_documents.back()->state = state;
+    }
 
     Paper m_paper;
     Send m_send;
     bool m_ended = false;
     bool m_twips = false;
-    std::map<QString, int> m_calls;
-    std::map<std::pair<QString, int>, PrintError> m_failures;
+    QString m_failing;
+    int m_failAfter = 0;
+    PrintError m_error{};
     std::vector<std::unique_ptr<Document>> m_documents;
     std::unique_ptr<QPainter> m_painter; // declared last: ends before its page goes
 };
