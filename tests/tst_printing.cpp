@@ -37,7 +37,6 @@ using namespace tallaby::printing;
 using namespace tallaby::printing::testing;
 using namespace tallaby;
 using Paper = FakePrinter::Paper;
-using State = FakePrinter::DocumentState;
 
 Q_DECLARE_METATYPE(tallaby::printing::PrintError)
 Q_DECLARE_METATYPE(tallaby::printing::TwipsRect)
@@ -230,17 +229,17 @@ private slots:
         QCOMPARE(*width, lineWidth);
         QCOMPARE(layout.lineWidth(), lineWidth);
         QCOMPARE(layout.targetDevice()->resolution(), paper.resolution);
-        QCOMPARE(printer.documentCount(State::Aborted), 1);
+        QCOMPARE(printer.aborted, 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
-        const auto &pages = printer.documents().back()->pages;
-        QCOMPARE(pages.size(), std::size_t(1));
+        QCOMPARE(printer.pages.size(), std::size_t(1));
         const double units = paper.resolution / 1440.0; // per twip
         const QRectF expected(rect.left * units, rect.top * units,
                               (rect.right - rect.left) * units - 1,
                               (rect.bottom - rect.top) * units - 1);
-        QCOMPARE(pages[0]->texts().front().clip, expected);
-        QVERIFY(std::abs(pages[0]->texts().front().position.x() - expected.left()) <= 1.0 / 64);
+        QCOMPARE(printer.pages[0]->texts().front().clip, expected);
+        QVERIFY(std::abs(printer.pages[0]->texts().front().position.x() - expected.left()) <=
+                1.0 / 64);
     }
 
     void eachPageStartsWhereTheLastStopped_data() {
@@ -266,11 +265,10 @@ private slots:
 
         // One pass a page, each page but the first a new page, none of them blank;
         // every line once and in order, none past the print rectangle.
-        QCOMPARE(printer.documentCount(State::Ended), 1);
-        const auto &pages = printer.documents().back()->pages;
-        QCOMPARE(pages.size() == 1, onePage);
+        QCOMPARE(printer.ended, 1);
+        QCOMPARE(printer.pages.size() == 1, onePage);
         QStringList printed;
-        for (const auto &page : pages) {
+        for (const auto &page : printer.pages) {
             for (const DrawnText &piece : page->texts())
                 QVERIFY2(piece.clip.contains(piece.position),
                          "text drawn past the print rectangle");
@@ -331,10 +329,10 @@ private slots:
                                                            bottom)),
                  std::optional(error));
         QCOMPARE(layout.hasTargetDevice(), false); // the screen layout stays as it was
-        QCOMPARE(printer.documentCount(State::Ended), 0);
-        QCOMPARE(printer.documentCount(State::Aborted), dropped);
+        QCOMPARE(printer.ended, 0);
+        QCOMPARE(printer.aborted, dropped);
         if (error == PrintError::NoProgress) // stopped, not a new page
-            QCOMPARE(printer.documents().back()->pages.size(), std::size_t(1));
+            QCOMPARE(printer.pages.size(), std::size_t(1));
     }
 
     void theScreenBreaksLinesWhereThePaperDoes() {
@@ -344,7 +342,7 @@ private slots:
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         QStringList printed;
-        for (const auto &page : printer.documents().back()->pages)
+        for (const auto &page : printer.pages)
             printed += drawnLines(*page);
 
         RecordingDevice screen(QSize(2000, 20000), 96);

@@ -2,7 +2,6 @@
 
 #include "printing/printerservice.h"
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,11 +48,6 @@ public:
         QPoint offset{300, 300}; // device units: a quarter inch at 1200 dpi
         int resolution = 1200;
     };
-    enum class DocumentState { Open, Ended, Aborted };
-    struct Document {
-        DocumentState state = DocumentState::Open;
-        std::vector<std::unique_ptr<RecordingDevice>> pages;
-    };
 
     explicit FakePrinter(Paper paper)
         : m_paper(paper) {}
@@ -69,21 +63,17 @@ public:
     // What an ended document then does on its way to the printer.
     using Send = std::function<PrintStatus(std::stop_token)>;
     void deliverBy(Send send) { m_send = std::move(send); }
-    const std::vector<std::unique_ptr<Document>> &documents() const { return m_documents; }
-    bool hasOpenDocument() const {
-        return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
-    }
-    int documentCount(DocumentState state) const {
-        return int(
-            std::count_if(m_documents.begin(), m_documents.end(),
-                          [state](const auto &document) { return document->state == state; }));
-    }
+    // Documents so far, and the pages of the last one.
+    int ended = 0;
+    int aborted = 0;
+    std::vector<std::unique_ptr<RecordingDevice>> pages;
 
     PrintStatus printText(const QString &) override {
         if (auto failure = fails("printText"))
             return *failure;
-        if (!hasOpenDocument()) {
-            m_documents.push_back(std::make_unique<Document>());
+        if (!m_open) {
+            m_open = true;
+            pages.clear();
             startPage();
         }
         return printOk();
@@ -95,7 +85,7 @@ public:
     PrintResult<PageContext> deviceContext() override {
         if (auto failure = fails("deviceContext", true))
             return *failure;
-        return PageContext{m_painter.get(), m_documents.back()->pages.back().get(), m_paper.offset};
+        return PageContext{m_painter.get(), pages.back().get(), m_paper.offset};
     }
     PrintResult<double> deviceUnitsToTwipsX(double units) override { return twips(units); }
     PrintResult<double> deviceUnitsToTwipsY(double units) override { return twips(units); }
@@ -117,14 +107,14 @@ public:
     PrintStatus endDocument() override {
         if (auto failure = fails("endDocument", true))
             return *failure;
-        closeDocument(DocumentState::Ended);
+        closeDocument(ended);
         m_ended = true;
         return printOk();
     }
     std::unique_ptr<Delivery> takeDelivery() override;
     PrintStatus abortDocument() override {
-        if (hasOpenDocument())
-            closeDocument(DocumentState::Aborted);
+        if (m_open)
+            closeDocument(aborted);
         return printOk();
     }
 
@@ -134,7 +124,7 @@ private:
     std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false) {
         if (operation == m_failing && --m_failAfter == 0)
             return printFailure(m_error, operation + QStringLiteral(" failed as scripted"));
-        if (needsDocument && !hasOpenDocument())
+        if (needsDocument && !m_open)
             return printFailure(PrintError::NoDocument);
         return std::nullopt;
     }
@@ -143,23 +133,23 @@ private:
     QSize printableUnits() const;
     void startPage() {
         m_painter.reset(); // ends the page before
-        auto &pages = m_documents.back()->pages;
         pages.push_back(std::make_unique<RecordingDevice>(printableUnits(), m_paper.resolution));
         m_painter = std::make_unique<QPainter>(pages.back().get());
     }
-    void closeDocument(DocumentState state) {
+    void closeDocument(int &count) {
         m_painter.reset();
-        m_documents.back()->state = state;
+        m_open = false;
+        ++count;
     }
 
     Paper m_paper;
     Send m_send;
+    bool m_open = false;
     bool m_ended = false;
     bool m_twips = false;
     QString m_failing;
     int m_failAfter = 0;
     PrintError m_error{};
-    std::vector<std::unique_ptr<Document>> m_documents;
     std::unique_ptr<QPainter> m_painter; // declared last: ends before its page goes
 };
 
