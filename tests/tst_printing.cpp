@@ -39,7 +39,6 @@ using namespace tallaby;
 using Paper = FakePrinter::Paper;
 
 Q_DECLARE_METATYPE(tallaby::printing::PrintError)
-Q_DECLARE_METATYPE(tallaby::printing::TwipsRect)
 Q_DECLARE_METATYPE(tallaby::printing::testing::FakePrinter::Paper)
 Q_DECLARE_METATYPE(std::optional<tallaby::printing::PrintError>)
 
@@ -74,17 +73,6 @@ QString summaryWith(const QString &notes) {
 void lay(SummaryLayout &layout, const QString &text) {
     layout.setFont("Arial", 10);
     layout.setText(text);
-}
-
-// Holds a worker as a print server that does not answer would: until `stop`, or
-// `released`, or 10 s (so that a fault cannot hang the run). True on a stop.
-bool hold(const std::stop_token &stop, const std::shared_future<void> &released = {}) {
-    for (int i = 0; i < 1000 && !stop.stop_requested(); ++i) {
-        if (released.valid() ? released.wait_for(10ms) == std::future_status::ready
-                             : (std::this_thread::sleep_for(10ms), false))
-            return false;
-    }
-    return stop.stop_requested();
 }
 
 // Lines less trailing blanks, those with nothing to see left out.
@@ -124,37 +112,49 @@ QStringList layoutLines(const SummaryLayout &layout) {
 
 // A print server with a fake printer behind it, counting what reaches it.
 struct FakeServer {
-    std::optional<PrintError> lookupSays;  // instead of a printer
-    bool silent = false;                   // the lookup answers only once told to stop
-    std::optional<PrintError> queueSays;   // to a document, else it is taken
-    std::shared_future<void> sendReleased; // when valid, sending waits for it
-    struct Counts {
+    std::optional<PrintError> lookupSays; // instead of a printer
+    std::optional<PrintError> queueSays;  // to a document, else it is taken
+    bool lookupHangs = false;             // each until released or stopped
+    bool sendHangs = false;
+    struct Shared {
         std::atomic<int> sent = 0, held = 0, ended = 0;
+        std::promise<void> release;
     };
-    std::shared_ptr<Counts> count = std::make_shared<Counts>();
+    std::shared_ptr<Shared> count = std::make_shared<Shared>();
+    std::shared_future<void> released = count->release.get_future().share();
+
+    // Holds a worker as a print server that does not answer would, for at most
+    // 10 s so that a fault cannot hang the run. True when stopped: it then
+    // answers during shutdown.
+    bool hang(const std::stop_token &stop) const {
+        ++count->held;
+        for (int i = 0; i < 1000 && !stop.stop_requested(); ++i)
+            if (released.wait_for(10ms) == std::future_status::ready)
+                return false;
+        if (!stop.stop_requested())
+            return false;
+        std::this_thread::sleep_for(20ms);
+        ++count->ended;
+        return true;
+    }
 
     PrinterAccess access() const {
         return {[server = *this](std::stop_token stop) -> PrinterOpening {
-                    if (server.silent && (++server.count->held, hold(stop))) {
-                        std::this_thread::sleep_for(20ms); // and answers during shutdown
-                        ++server.count->ended;
-                    }
+                    if (server.lookupHangs)
+                        server.hang(stop);
                     if (server.lookupSays)
                         return printFailure(*server.lookupSays);
                     auto printer = std::make_unique<FakePrinter>();
                     printer->deliverBy([server](std::stop_token stop) {
-                        if (server.sendReleased.valid() &&
-                            (++server.count->held, hold(stop, server.sendReleased))) {
-                            ++server.count->ended;
+                        if (server.sendHangs && server.hang(stop))
                             return PrintStatus(printFailure(PrintError::JobUnconfirmed));
-                        }
                         ++server.count->sent;
                         return server.queueSays ? PrintStatus(printFailure(*server.queueSays))
                                                 : printOk();
                     });
                     return std::unique_ptr<PrinterService>(std::move(printer));
                 },
-                silent ? 100ms : kPrintServerWait};
+                lookupHangs ? 100ms : kPrintServerWait};
     }
 };
 
@@ -204,21 +204,19 @@ private slots:
 
     void marginsLessOffsetsGiveThePrintRectangle_data() {
         QTest::addColumn<Paper>("paper");
-        QTest::addColumn<TwipsRect>("rect");
-        QTest::addColumn<qint32>("lineWidth");
+        QTest::addColumn<QRectF>("rect"); // twips from the printable area's corner
 
         QTest::newRow("A4 at 600 dpi with unequal offsets keeps across and down apart")
-            << Paper{11906, 16838, {100, 50}, 600} << TwipsRect{1200, 1320, 10226, 15278} << 9026;
+            << Paper{11906, 16838, {100, 50}, 600} << QRectF(1200, 1320, 9026, 13958);
         QTest::newRow("an offset of 177.6 twips counts as 178")
-            << Paper{12240, 15840, {148, 148}, 1200} << TwipsRect{1262, 1262, 10622, 14222} << 9360;
+            << Paper{12240, 15840, {148, 148}, 1200} << QRectF(1262, 1262, 9360, 12960);
         QTest::newRow("an offset of 4.5 twips counts as 4, the even neighbour")
-            << Paper{12240, 15840, {1, 1}, 320} << TwipsRect{1436, 1436, 10796, 14396} << 9360;
+            << Paper{12240, 15840, {1, 1}, 320} << QRectF(1436, 1436, 9360, 12960);
     }
 
     void marginsLessOffsetsGiveThePrintRectangle() {
         QFETCH(Paper, paper);
-        QFETCH(TwipsRect, rect);
-        QFETCH(qint32, lineWidth);
+        QFETCH(QRectF, rect);
         SummaryLayout layout;
         lay(layout, summaryWith(noteLines(3)));
         FakePrinter printer(paper);
@@ -226,17 +224,15 @@ private slots:
         // The offset cancels out of the line width; set-up prints nothing.
         auto width = Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch);
         QVERIFY(width);
-        QCOMPARE(*width, lineWidth);
-        QCOMPARE(layout.lineWidth(), lineWidth);
+        QCOMPARE(*width, qint32(rect.width()));
+        QCOMPARE(layout.lineWidth(), *width);
         QCOMPARE(layout.targetDevice()->resolution(), paper.resolution);
         QCOMPARE(printer.aborted, 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
         QCOMPARE(printer.pages.size(), std::size_t(1));
         const double units = paper.resolution / 1440.0; // per twip
-        const QRectF expected(rect.left * units, rect.top * units,
-                              (rect.right - rect.left) * units - 1,
-                              (rect.bottom - rect.top) * units - 1);
+        const QRectF expected(rect.topLeft() * units, rect.size() * units - QSizeF(1, 1));
         QCOMPARE(printer.pages[0]->texts().front().clip, expected);
         QVERIFY(std::abs(printer.pages[0]->texts().front().position.x() - expected.left()) <=
                 1.0 / 64);
@@ -436,8 +432,8 @@ private slots:
         QFETCH(std::optional<PrintError>, queue);
         QFETCH(QString, told);
         FakeServer server;
-        server.silent = lookup == PrintError::Overflow;
-        server.lookupSays = server.silent ? std::nullopt : lookup;
+        server.lookupHangs = lookup == PrintError::Overflow;
+        server.lookupSays = server.lookupHangs ? std::nullopt : lookup;
         server.queueSays = queue;
         Window window(server);
         for (int i = 0; i + 1 < amounts.size(); i += 2)
@@ -471,9 +467,8 @@ private slots:
     }
 
     void aHangingSendKeepsTheWindowTicking() {
-        std::promise<void> queue;
         FakeServer server;
-        server.sendReleased = queue.get_future().share();
+        server.sendHangs = true;
         Window window(server);
         window.form.controls().timer->start(); // the real timer
 
@@ -488,7 +483,7 @@ private slots:
         window.form.sheet().notes->setPlainText("Boiler"); // notes edited after a tick
         QTRY_VERIFY(window.form.sheet().summary->text().endsWith("\rBoiler"));
 
-        queue.set_value();
+        server.count->release.set_value();
         QVERIFY(window.printed());
         QCOMPARE(server.count->sent, 1);
         QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
@@ -506,10 +501,9 @@ private slots:
     void noWorkerOutlivesItsPrinter() {
         QFETCH(bool, atStartUp);
         QFETCH(bool, whileSending);
-        std::promise<void> never;
         FakeServer server;
-        server.silent = !whileSending;
-        server.sendReleased = never.get_future().share();
+        server.lookupHangs = !whileSending;
+        server.sendHangs = whileSending;
         SummaryLayout layout;
         auto printer = std::make_unique<SummaryPrinter>(layout, server.access());
         bool answered = false;

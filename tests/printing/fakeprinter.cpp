@@ -1,6 +1,5 @@
 #include "fakeprinter.h"
 
-#include <algorithm>
 #include <climits>
 #include <QPaintEngine>
 #include <QPaintEngineState>
@@ -56,27 +55,6 @@ int RecordingDevice::metric(PaintDeviceMetric metric) const {
         0, w, h, qRound(w * 25.4 / r),         qRound(h * 25.4 / r), INT_MAX, 32, r, r,
         r, r, 1, int(devicePixelRatioFScale())};
     return values[metric];
-}
-
-QSize FakePrinter::printableUnits() const {
-    const auto units = [this](qint32 twips, int offset) {
-        const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
-        return int(std::clamp<qint64>(size, 1, 1 << 24));
-    };
-    return {units(m_paper.widthTwips, m_paper.offset.x()),
-            units(m_paper.heightTwips, m_paper.offset.y())};
-}
-
-std::unique_ptr<Delivery> FakePrinter::takeDelivery() {
-    struct Sending final : Delivery {
-        Send send_;
-        PrintStatus send(std::stop_token stop) override { return send_(std::move(stop)); }
-    };
-    if (!std::exchange(m_ended, false) || !m_send)
-        return nullptr;
-    auto sending = std::make_unique<Sending>();
-    sending->send_ = m_send;
-    return sending;
 }
 
 } // namespace tallaby::printing::testing

@@ -2,6 +2,7 @@
 
 #include "printing/printerservice.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,7 +112,17 @@ public:
         m_ended = true;
         return printOk();
     }
-    std::unique_ptr<Delivery> takeDelivery() override;
+    std::unique_ptr<Delivery> takeDelivery() override {
+        struct Sending final : Delivery {
+            Send send_;
+            PrintStatus send(std::stop_token stop) override { return send_(std::move(stop)); }
+        };
+        if (!std::exchange(m_ended, false) || !m_send)
+            return nullptr;
+        auto sending = std::make_unique<Sending>();
+        sending->send_ = m_send;
+        return sending;
+    }
     PrintStatus abortDocument() override {
         if (m_open)
             closeDocument(aborted);
@@ -130,7 +141,14 @@ private:
     }
     double twips(double units) const { return units * 1440 / m_paper.resolution; }
     double printable(int units) const { return m_twips ? twips(units) : units; }
-    QSize printableUnits() const;
+    QSize printableUnits() const {
+        const auto units = [this](qint32 twips, int offset) {
+            const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
+            return int(std::clamp<qint64>(size, 1, 1 << 24));
+        };
+        return {units(m_paper.widthTwips, m_paper.offset.x()),
+                units(m_paper.heightTwips, m_paper.offset.y())};
+    }
     void startPage() {
         m_painter.reset(); // ends the page before
         pages.push_back(std::make_unique<RecordingDevice>(printableUnits(), m_paper.resolution));
