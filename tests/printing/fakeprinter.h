@@ -2,11 +2,12 @@
 
 #include "printing/printerservice.h"
 
+#include <algorithm>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <QPaintDevice>
+#include <QPainter>
 #include <QRectF>
 #include <vector>
 
@@ -39,7 +40,7 @@ private:
 };
 
 // A printer with the paper, offsets and resolution asked for, whose pages record
-// what is drawn, and any operation made to fail on its n-th call.
+// what is drawn, and one operation made to fail on its n-th call.
 class FakePrinter final : public PrinterService {
 public:
     struct Paper {
@@ -48,79 +49,125 @@ public:
         QPoint offset{300, 300}; // device units: a quarter inch at 1200 dpi
         int resolution = 1200;
     };
-    enum class DocumentState { Open, Ended, Aborted };
-    struct Document {
-        DocumentState state = DocumentState::Open;
-        std::vector<std::unique_ptr<RecordingDevice>> pages;
-    };
 
     explicit FakePrinter(Paper paper)
         : m_paper(paper) {}
     FakePrinter()
         : FakePrinter(Paper{}) {}
-    ~FakePrinter() override;
 
     // The occurrence-th call (from 1) of `operation`, named as the method, fails.
     void failOn(const QString &operation, int occurrence, PrintError error) {
-        m_failures[{operation, occurrence}] = error;
+        m_failing = operation;
+        m_failAfter = occurrence;
+        m_error = error;
     }
     // What an ended document then does on its way to the printer.
     using Send = std::function<PrintStatus(std::stop_token)>;
     void deliverBy(Send send) { m_send = std::move(send); }
-    const std::vector<std::unique_ptr<Document>> &documents() const { return m_documents; }
-    bool hasOpenDocument() const {
-        return !m_documents.empty() && m_documents.back()->state == DocumentState::Open;
-    }
-    int documentCount(DocumentState state) const;
+    // Documents so far, and the pages of the last one.
+    int ended = 0;
+    int aborted = 0;
+    std::vector<std::unique_ptr<RecordingDevice>> pages;
 
-    PrintStatus printText(const QString &) override;
-    PrintStatus useTwips() override;
-    PrintResult<PageContext> deviceContext() override;
-    PrintResult<double> deviceUnitsToTwipsX(double units) override {
-        return value("deviceUnitsToTwipsX", twips(units));
+    PrintStatus printText(const QString &) override {
+        if (auto failure = fails("printText"))
+            return *failure;
+        if (!m_open) {
+            m_open = true;
+            pages.clear();
+            startPage();
+        }
+        return printOk();
     }
-    PrintResult<double> deviceUnitsToTwipsY(double units) override {
-        return value("deviceUnitsToTwipsY", twips(units));
+    PrintStatus useTwips() override {
+        m_twips = true;
+        return printOk();
     }
-    PrintResult<qint32> paperWidth() override { return value("paperWidth", m_paper.widthTwips); }
-    PrintResult<qint32> paperHeight() override { return value("paperHeight", m_paper.heightTwips); }
-    PrintResult<double> printableWidth() override {
-        return value("printableWidth", printable(printableUnits().width()));
+    PrintResult<PageContext> deviceContext() override {
+        if (auto failure = fails("deviceContext", true))
+            return *failure;
+        return PageContext{m_painter.get(), pages.back().get(), m_paper.offset};
     }
-    PrintResult<double> printableHeight() override {
-        return value("printableHeight", printable(printableUnits().height()));
-    }
+    PrintResult<double> deviceUnitsToTwipsX(double units) override { return twips(units); }
+    PrintResult<double> deviceUnitsToTwipsY(double units) override { return twips(units); }
+    PrintResult<qint32> paperWidth() override { return m_paper.widthTwips; }
+    PrintResult<qint32> paperHeight() override { return m_paper.heightTwips; }
+    PrintResult<double> printableWidth() override { return printable(printableUnits().width()); }
+    PrintResult<double> printableHeight() override { return printable(printableUnits().height()); }
     PrintResult<TargetDevice> createTargetDevice() override {
-        return value("createTargetDevice", TargetDevice(m_paper.resolution));
+        if (auto failure = fails("createTargetDevice"))
+            return *failure;
+        return TargetDevice(m_paper.resolution);
     }
-    PrintStatus newPage() override;
-    PrintStatus endDocument() override;
-    std::unique_ptr<Delivery> takeDelivery() override;
-    PrintStatus abortDocument() override;
+    PrintStatus newPage() override {
+        if (auto failure = fails("newPage", true))
+            return *failure;
+        startPage();
+        return printOk();
+    }
+    PrintStatus endDocument() override {
+        if (auto failure = fails("endDocument", true))
+            return *failure;
+        closeDocument(ended);
+        m_ended = true;
+        return printOk();
+    }
+    std::unique_ptr<Delivery> takeDelivery() override {
+        struct Sending final : Delivery {
+            Send send_;
+            PrintStatus send(std::stop_token stop) override { return send_(std::move(stop)); }
+        };
+        if (!std::exchange(m_ended, false) || !m_send)
+            return nullptr;
+        auto sending = std::make_unique<Sending>();
+        sending->send_ = m_send;
+        return sending;
+    }
+    PrintStatus abortDocument() override {
+        if (m_open)
+            closeDocument(aborted);
+        return printOk();
+    }
 
 private:
-    // Counts the call: its scripted failure if any, else NoDocument when the
+    // The scripted failure if this is its call, else NoDocument when the
     // operation needs an open document and there is none.
-    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false);
-    template<typename T>
-    PrintResult<T> value(const QString &operation, T result) {
-        if (auto failure = fails(operation))
-            return *failure;
-        return result;
+    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false) {
+        if (operation == m_failing && --m_failAfter == 0)
+            return printFailure(m_error, operation + QStringLiteral(" failed as scripted"));
+        if (needsDocument && !m_open)
+            return printFailure(PrintError::NoDocument);
+        return std::nullopt;
     }
     double twips(double units) const { return units * 1440 / m_paper.resolution; }
     double printable(int units) const { return m_twips ? twips(units) : units; }
-    QSize printableUnits() const;
-    void startPage();
-    void closeDocument(DocumentState state);
+    QSize printableUnits() const {
+        const auto units = [this](qint32 twips, int offset) {
+            const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
+            return int(std::clamp<qint64>(size, 1, 1 << 24));
+        };
+        return {units(m_paper.widthTwips, m_paper.offset.x()),
+                units(m_paper.heightTwips, m_paper.offset.y())};
+    }
+    void startPage() {
+        m_painter.reset(); // ends the page before
+        pages.push_back(std::make_unique<RecordingDevice>(printableUnits(), m_paper.resolution));
+        m_painter = std::make_unique<QPainter>(pages.back().get());
+    }
+    void closeDocument(int &count) {
+        m_painter.reset();
+        m_open = false;
+        ++count;
+    }
 
     Paper m_paper;
     Send m_send;
+    bool m_open = false;
     bool m_ended = false;
     bool m_twips = false;
-    std::map<QString, int> m_calls;
-    std::map<std::pair<QString, int>, PrintError> m_failures;
-    std::vector<std::unique_ptr<Document>> m_documents;
+    QString m_failing;
+    int m_failAfter = 0;
+    PrintError m_error{};
     std::unique_ptr<QPainter> m_painter; // declared last: ends before its page goes
 };
 
