@@ -43,8 +43,6 @@ private slots:
     void tabCycle();
     void typingUpdatesTheTotalsWithoutDisturbingTheField();
     void clearValuesKeepsCategoriesBasisAndNotes();
-    void aFieldThatIsNotANumberIsMarked_data();
-    void aFieldThatIsNotANumberIsMarked();
     void theTimerRecalculatesByItself();
     void keyboardReachesTheCommands();
     void labelAndBannerOpenTheSameAddress();
@@ -203,26 +201,6 @@ void Form1Test::clearValuesKeepsCategoriesBasisAndNotes() {
     QVERIFY(m_form->sheet().mon->isChecked());
     m_form->Timer1_Timer();
     QVERIFY(m_form->sheet().summary->text().endsWith("NOTES:\r\rline one\rline two"));
-}
-
-void Form1Test::aFieldThatIsNotANumberIsMarked_data() {
-    QTest::addColumn<QString>("field");
-    QTest::newRow("an income") << "inc1";
-    QTest::newRow("the last expense") << "c28";
-}
-
-void Form1Test::aFieldThatIsNotANumberIsMarked() {
-    QFETCH(QString, field);
-    auto *amount = qobject_cast<ui::AmountEdit *>(find(field));
-    const QColor normal = amount->palette().color(QPalette::Base);
-    amount->setText("12x");
-    m_form->Timer1_Timer();
-    QVERIFY(amount->palette().color(QPalette::Base) != normal);
-    QVERIFY(amount->accessibleDescription().contains("Not a number"));
-    amount->setText("12");
-    m_form->Timer1_Timer();
-    QCOMPARE(amount->palette().color(QPalette::Base), normal);
-    QVERIFY(amount->toolTip().isEmpty());
 }
 
 // No hand-made ticks here: the window's own timer must do it, and soon.

@@ -416,7 +416,7 @@ private slots:
         QTest::newRow("a bad income is named, nothing prints until it is fixed")
             << false << QStringList{"inc2", "12x"} << none << "Partners Income is not a number";
         QTest::newRow("a bad expense too")
-            << true << QStringList{"c3", "4..5"} << none << "Expense 3 amount is not a number";
+            << true << QStringList{"c28", "4..5"} << none << "Expense 28 amount is not a number";
         QTest::newRow("a total beyond the range is named")
             << true << QStringList{"inc1", "250", "inc2", "1e308", "inc3", "1e308"} << none
             << "Total Income is too large to show";
@@ -454,12 +454,17 @@ private slots:
             return;
         // Marked where the user looks, and printed once corrected.
         const QString field = told.section(" is ", 0, 0) == "Total Income" ? "tottake" : amounts[0];
-        QVERIFY(!window.form.findChild<QWidget *>(field)->toolTip().isEmpty());
+        auto *marked = window.form.findChild<QLineEdit *>(field);
+        QVERIFY(marked->palette().color(QPalette::Base) !=
+                QApplication::palette().color(QPalette::Base));
+        QVERIFY(marked->accessibleDescription().contains(told.section(" is ", 1).section(' ', 0, 1),
+                                                         Qt::CaseInsensitive));
         for (int i = 0; i < amounts.size(); i += 2)
             window.form.findChild<QLineEdit *>(amounts[i])->setText("1");
         QVERIFY(print());
         QCOMPARE(window.told(), QStringList());
         QCOMPARE(server.count->sent, 1);
+        QVERIFY(marked->toolTip().isEmpty() && marked->accessibleDescription().isEmpty());
     }
 
     void aHangingSendKeepsTheWindowTicking() {
