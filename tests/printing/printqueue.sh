@@ -77,7 +77,7 @@ stop_server() {
 
 start_server() {
     local tool
-    for tool in cupsd lpadmin lpstat cupsreject cupsaccept cupsdisable cupsenable pdfinfo pdftotext; do
+    for tool in cupsd lpadmin lpstat cupsreject cupsaccept cupsdisable cupsenable pdftotext; do
         command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
             fail "$tool is missing: install cups, cups-client, printer-driver-cups-pdf, poppler-utils"
     done
