@@ -108,10 +108,8 @@ public:
     int cursorPosition() const override { return box()->cursorPosition(); }
     void setCursorPosition(int position) override { box()->setCursorPosition(position); }
 
-    QString text(int start, int end) const override {
-        return box()->accessibleText().mid(start, end - start);
-    }
-    int characterCount() const override { return int(box()->accessibleText().size()); }
+    QString text(int start, int end) const override { return box()->accessibleText(start, end); }
+    int characterCount() const override { return box()->textLength(); }
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int *start,
                          int *end) const override {
         // Lines as the box shows them, wrapped where the printed page wraps.

@@ -33,17 +33,24 @@ void SummaryBox::onLayoutChanged() {
     ++m_relayouts;
     updateScrollBars();
     viewport()->update();
-    const QString previous = std::exchange(m_accessibleText, m_layout.text());
-    m_accessibleText.replace(u'\r', u'\n');
-    m_caret = std::min(m_caret, int(m_accessibleText.size()));
-    if (QAccessible::isActive() && previous != m_accessibleText) {
-        QAccessibleTextUpdateEvent event(this, 0, previous, m_accessibleText);
-        QAccessible::updateAccessibility(&event);
+    m_caret = std::min(m_caret, textLength());
+    // Only a listening screen reader costs a copy of the summary.
+    if (QAccessible::isActive()) {
+        QString now = accessibleText();
+        if (now != m_announced) {
+            QAccessibleTextUpdateEvent event(this, 0, m_announced, now);
+            QAccessible::updateAccessibility(&event);
+            m_announced = std::move(now);
+        }
     }
 }
 
+QString SummaryBox::accessibleText(int start, int end) const {
+    return m_layout.text().mid(start, end < 0 ? -1 : end - start).replace(u'\r', u'\n');
+}
+
 void SummaryBox::setCursorPosition(int position) {
-    m_caret = std::clamp(position, 0, int(m_accessibleText.size()));
+    m_caret = std::clamp(position, 0, textLength());
     // Keep the caret's line in view.
     const QRect line = lineRect(m_caret);
     QScrollBar *bar = verticalScrollBar();
@@ -62,7 +69,7 @@ std::pair<int, int> SummaryBox::lineAt(int position) const {
     const QList<qint32> starts = m_layout.lineStarts();
     const auto next = std::upper_bound(starts.begin(), starts.end(), position);
     const int start = next == starts.begin() ? 0 : *(next - 1);
-    const int end = next == starts.end() ? int(m_accessibleText.size()) : *next;
+    const int end = next == starts.end() ? textLength() : *next;
     return {start, end};
 }
 
@@ -89,7 +96,7 @@ void SummaryBox::moveCaret(QKeyEvent *event) {
         // Stay before the line's break.
         return std::min(first + column, std::max(first, last - 1));
     };
-    const int size = int(m_accessibleText.size());
+    const int size = textLength();
     const bool whole = event->modifiers().testFlag(Qt::ControlModifier);
     switch (event->key()) {
     case Qt::Key_Left:

@@ -26,9 +26,10 @@ public:
     QString text() const { return m_layout.text(); }
     void setText(const QString &text);
 
-    // The text as a screen reader reads it: line feeds for the carriage
-    // returns, so offsets are the same as in text().
-    const QString &accessibleText() const { return m_accessibleText; }
+    // The text from `start` to `end` (-1: to its end) as a screen reader reads
+    // it: line feeds for the carriage returns, so offsets are those of text().
+    QString accessibleText(int start = 0, int end = -1) const;
+    int textLength() const { return int(m_layout.text().size()); }
     int cursorPosition() const { return m_caret; }
     void setCursorPosition(int position);
     // The laid-out line holding a position: its start and its end.
@@ -55,7 +56,7 @@ private:
 
     printing::SummaryLayout m_layout;
     int m_relayouts = 0;
-    QString m_accessibleText;
+    QString m_announced; // the text screen readers were last told of
     int m_caret = 0;
 };
 
