@@ -1,5 +1,7 @@
 #include "ui/marking.h"
 
+#include "ui/systemcolors.h"
+
 #include <QCoreApplication>
 #include <QPalette>
 #include <QVariant>
@@ -17,11 +19,7 @@ QString tr(const char *text) {
 }
 
 QColor tinted(const QColor &base) {
-    const QColor warn(220, 40, 40);
-    constexpr float kWarn = 0.3f;
-    return QColor::fromRgbF(base.redF() * (1 - kWarn) + warn.redF() * kWarn,
-                            base.greenF() * (1 - kWarn) + warn.greenF() * kWarn,
-                            base.blueF() * (1 - kWarn) + warn.blueF() * kWarn);
+    return blend(base, QColor(220, 40, 40), 0.3f);
 }
 
 } // namespace

@@ -59,6 +59,12 @@ double contrastRatio(const QColor &a, const QColor &b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+QColor blend(const QColor &from, const QColor &to, float t) {
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * t,
+                            from.greenF() + (to.greenF() - from.greenF()) * t,
+                            from.blueF() + (to.blueF() - from.blueF()) * t);
+}
+
 QColor readableOn(const QColor &text, const QColor &background) {
     if (contrastRatio(text, background) >= kMinimumContrast)
         return text;
@@ -67,11 +73,7 @@ QColor readableOn(const QColor &text, const QColor &background) {
                                                                                     : Qt::white;
     constexpr int kSteps = 16;
     for (int step = 1; step < kSteps; ++step) {
-        const float t = float(step) / kSteps;
-        const QColor mixed =
-            QColor::fromRgbF(text.redF() + (extreme.redF() - text.redF()) * t,
-                             text.greenF() + (extreme.greenF() - text.greenF()) * t,
-                             text.blueF() + (extreme.blueF() - text.blueF()) * t);
+        const QColor mixed = blend(text, extreme, float(step) / kSteps);
         if (contrastRatio(mixed, background) >= kMinimumContrast)
             return mixed;
     }

@@ -30,6 +30,8 @@ inline constexpr double kMinimumContrast = 4.5;
 
 // Contrast of two colours by their relative luminance, 1 to 21.
 double contrastRatio(const QColor &a, const QColor &b);
+// `from` moved the fraction `t` (0 to 1) of the way towards `to`.
+QColor blend(const QColor &from, const QColor &to, float t);
 // The text colour itself if it is readable on the background; otherwise the
 // same hue moved towards black or white just far enough.
 QColor readableOn(const QColor &text, const QColor &background);
