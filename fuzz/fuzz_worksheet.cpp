@@ -1,16 +1,11 @@
-// libFuzzer target: arbitrary text in every field of the worksheet, in several
-// locales, through several ticks; traps when something that must hold after
-// every tick does not. See the README for running it.
-//
-// Input, line by line ('\n'): a header, whose byte 0 picks the locale and
-// bytes 1 to 4 the option before each round (mod 3: wee, mon, neither); then
-// up to four rounds of 32 lines: the 31 amounts, then the notes. A line sets
-// its field; each round ends with a tick. Text is UTF-8 (invalid bytes become
-// U+FFFD); \uXXXX gives any UTF-16 code unit, lone surrogates included.
+// libFuzzer target: arbitrary text in every field through several ticks, in
+// several locales; traps when something that must hold after every tick does
+// not. Input lines: a header (byte 0 picks the locale, bytes 1 to 4 the option
+// before each round, mod 3: wee, mon, neither), then up to four rounds of the
+// 31 amounts and the notes, each round ticked. \uXXXX gives any UTF-16 unit.
 
 #include "worksheet/memoryfields.h"
 #include "worksheet/recalculation.h"
-#include "worksheet/summary.h"
 
 #include <array>
 #include <cstdint>
@@ -27,7 +22,6 @@ constexpr int kLinesPerRound = kAmountFieldCount + 1;
 constexpr std::array kLocales = {"en_US", "de_DE", "fr_FR", "en_IN", "C",     "de_CH",
                                  "sv_SE", "ar_EG", "fa_IR", "bn_BD", "pt_PT", "es_ES"};
 constexpr std::array kResults = {Field::Tottake, Field::Total1, Field::Totex, Field::Free};
-const QDate kToday(2026, 12, 6);
 
 void require(bool condition, const char *what, const QString &detail = {}) {
     if (condition)
@@ -51,8 +45,8 @@ QString decodeLine(std::string_view line) {
 }
 
 void tickAndCheck(MemoryFields &fields, const TickContext &context) {
-    std::array<QString, kFieldCount> before;
-    for (int i = 0; i < kFieldCount; ++i)
+    std::array<QString, kAmountFieldCount> before;
+    for (int i = 0; i < kAmountFieldCount; ++i)
         before[i] = fields.text(Field(i));
     fields.resetWriteCounts();
     const TickResult result = recalculate(fields, context);
@@ -66,35 +60,14 @@ void tickAndCheck(MemoryFields &fields, const TickContext &context) {
         require(result.notANumber[i] == !numbers.toNumber(text), "notANumber is wrong", text);
     }
     for (const Field f : kResults) {
-        const QString text = fields.text(f);
-        if (fields.writeCount(f) == 0) {
-            require(text == before[index(f)], "result changed unwritten", text);
+        if (fields.writeCount(f) == 0)
             continue;
-        }
-        require(!text.contains(u"inf", Qt::CaseInsensitive) &&
-                    !text.contains(u"nan", Qt::CaseInsensitive) && text != u"-0",
-                "result is not finite", text);
+        const QString text = fields.text(f);
         const auto value = numbers.toNumber(text);
         require(value && numbers.toNumberText(*value) == text, "result does not read back", text);
     }
-    if (!result.complete)
-        return;
-    require(fields.text(Field::Tottake) == fields.text(Field::Total1), "the two income totals");
-    const QString date = numbers.locale().toString(kToday, QLocale::ShortFormat);
-    require(fields.text(Field::RichTextBox1) == composeSummary(fields, date),
-            "summary does not show the window's values", fields.text(Field::RichTextBox1));
-}
-
-const TickContext &context(unsigned char choice) {
-    static const std::vector<TickContext> all = [] {
-        std::vector<TickContext> list;
-        for (const char *name : kLocales)
-            list.push_back({NumberFormat(QLocale(QString::fromLatin1(name))), [] {
-                                return kToday;
-                            }});
-        return list;
-    }();
-    return all[choice % all.size()];
+    if (result.complete)
+        require(fields.text(Field::Tottake) == fields.text(Field::Total1), "the two income totals");
 }
 
 } // namespace
@@ -108,6 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         start = end + 1;
     }
     const std::string_view header = lines.front();
+    const char *locale = kLocales[header.empty() ? 0 : std::uint8_t(header[0]) % kLocales.size()];
+    const TickContext context{NumberFormat(QLocale(QString::fromLatin1(locale))), [] {
+                                  return QDate(2026, 12, 6);
+                              }};
     MemoryFields fields;
     applyStartValues(fields);
     for (int round = 0; round < kRounds; ++round) {
@@ -124,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             else
                 fields.setSelected(option == 0 ? Option::Wee : Option::Mon);
         }
-        tickAndCheck(fields, context(header.empty() ? 0 : static_cast<unsigned char>(header[0])));
+        tickAndCheck(fields, context);
     }
     return 0;
 }
