@@ -1,6 +1,5 @@
-// Printing the summary against a fake printer: the print rectangle, the page
-// loop, failures, the spool, the print commands as the user meets them, and
-// the work that waits on the print server.
+// Printing the summary against a fake printer and print server, from the page
+// loop and its failures to the print commands as the user meets them.
 
 #include "app/commands.h"
 #include "fakeprinter.h"
@@ -11,9 +10,6 @@
 #include "ui/summarybox.h"
 
 #include <atomic>
-#include <cmath>
-#include <csignal>
-#include <future>
 #include <map>
 #include <optional>
 #include <QAction>
@@ -23,14 +19,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace tallaby::printing;
@@ -53,17 +45,6 @@ QString noteLines(int count) {
     return lines.join(u'\r');
 }
 
-// One paragraph of words of many lengths, as a user might type notes.
-QString paragraph(int words) {
-    static const QStringList vocabulary = {
-        "rent",  "increases",          "in", "March;", "the", "boiler", "(quarterly)",
-        "1,250", "telecommunications", "a"};
-    QStringList picked;
-    for (int i = 0; i < words; ++i)
-        picked.append(vocabulary[(i * 7 + i / 5) % vocabulary.size()]);
-    return picked.join(u' ');
-}
-
 QString summaryWith(const QString &notes) {
     return "CASHFLOW SUMMARY\r\rDATE: 06/12/2026\r\rYour Income          : 1200\r"
            "Free Cash              : 300\r\rNOTES:\r\r" +
@@ -75,86 +56,61 @@ void lay(SummaryLayout &layout, const QString &text) {
     layout.setText(text);
 }
 
-// Lines less trailing blanks, those with nothing to see left out.
-QStringList visible(const QStringList &lines) {
-    static const QRegularExpression trailing("\\s+$");
-    QStringList kept;
-    for (const QString &line : lines)
-        if (!line.trimmed().isEmpty())
-            kept.append(QString(line).remove(trailing));
-    return kept;
-}
-
 // The lines drawn on a device, top to bottom: the pieces drawn at one height,
-// joined left to right.
+// joined left to right; lines with nothing to see left out.
 QStringList drawnLines(const RecordingDevice &device) {
     std::map<qint64, std::map<qreal, QString>> rows;
     for (const DrawnText &text : device.texts())
         rows[qRound64(text.position.y() * 16)][text.position.x()] += text.text;
     QStringList lines;
     for (const auto &[y, pieces] : rows) {
-        lines.append(QString());
+        QString line;
         for (const auto &[x, piece] : pieces)
-            lines.back() += piece;
+            line += piece;
+        if (!line.trimmed().isEmpty())
+            lines.append(line);
     }
-    return visible(lines);
-}
-
-// The layout's lines, each from its start to the next one's.
-QStringList layoutLines(const SummaryLayout &layout) {
-    QList<qint32> starts = layout.lineStarts();
-    starts.append(layout.length());
-    QStringList lines;
-    for (qsizetype i = 0; i + 1 < starts.size(); ++i)
-        lines.append(layout.text().mid(starts[i], starts[i + 1] - starts[i]));
-    return visible(lines);
+    return lines;
 }
 
 // A print server with a fake printer behind it, counting what reaches it.
 struct FakeServer {
-    std::optional<PrintError> lookupSays; // instead of a printer
-    std::optional<PrintError> queueSays;  // to a document, else it is taken
-    bool lookupHangs = false;             // each until released or stopped
+    // NoPrinter: none is found; ServerNotAnswering: the lookup hangs;
+    // else what a document is told, once taken.
+    std::optional<PrintError> trouble;
     bool sendHangs = false;
-    struct Shared {
-        std::atomic<int> sent = 0, held = 0, ended = 0;
-        std::promise<void> release;
-    };
-    std::shared_ptr<Shared> count = std::make_shared<Shared>();
-    std::shared_future<void> released = count->release.get_future().share();
+    // Documents taken, and hanging workers that ended.
+    std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0),
+                                      ended = std::make_shared<std::atomic<int>>(0);
 
-    // Holds a worker as a print server that does not answer would, for at most
-    // 10 s so that a fault cannot hang the run. True when stopped: it then
+    // Holds a worker as a print server that does not answer would until it is
+    // stopped, for at most 10 s so that a fault cannot hang the run; it then
     // answers during shutdown.
-    bool hang(const std::stop_token &stop) const {
-        ++count->held;
+    void hang(const std::stop_token &stop) const {
         for (int i = 0; i < 1000 && !stop.stop_requested(); ++i)
-            if (released.wait_for(10ms) == std::future_status::ready)
-                return false;
-        if (!stop.stop_requested())
-            return false;
+            std::this_thread::sleep_for(10ms);
         std::this_thread::sleep_for(20ms);
-        ++count->ended;
-        return true;
+        ++*ended;
     }
 
     PrinterAccess access() const {
-        return {[server = *this](std::stop_token stop) -> PrinterOpening {
-                    if (server.lookupHangs)
+        const bool silent = trouble == PrintError::ServerNotAnswering;
+        return {[server = *this, silent](std::stop_token stop) -> PrinterOpening {
+                    if (silent)
                         server.hang(stop);
-                    if (server.lookupSays)
-                        return printFailure(*server.lookupSays);
+                    if (server.trouble == PrintError::NoPrinter)
+                        return printFailure(*server.trouble);
                     auto printer = std::make_unique<FakePrinter>();
                     printer->deliverBy([server](std::stop_token stop) {
-                        if (server.sendHangs && server.hang(stop))
-                            return PrintStatus(printFailure(PrintError::JobUnconfirmed));
-                        ++server.count->sent;
-                        return server.queueSays ? PrintStatus(printFailure(*server.queueSays))
-                                                : printOk();
+                        if (server.sendHangs)
+                            server.hang(stop);
+                        ++*server.sent;
+                        return server.trouble ? PrintStatus(printFailure(*server.trouble))
+                                              : printOk();
                     });
                     return std::unique_ptr<PrinterService>(std::move(printer));
                 },
-                lookupHangs ? 100ms : kPrintServerWait};
+                silent ? 100ms : kPrintServerWait};
     }
 };
 
@@ -180,9 +136,6 @@ struct Window {
         }
         return messages;
     }
-    bool printed() {
-        return QTest::qWaitFor([&] { return !form.summaryPrinter().isPrinting(); });
-    }
 };
 
 } // namespace
@@ -190,33 +143,11 @@ struct Window {
 class PrintingTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_home;
-
 private slots:
-    void initTestCase() {
-        // A print server address where none listens: this machine has no printer.
-        QVERIFY(m_home.isValid());
-        qputenv("CUPS_SERVER", m_home.filePath("no-server.sock").toLocal8Bit());
-        qputenv("HOME", m_home.path().toLocal8Bit());
-        qunsetenv("PRINTER");
-        qunsetenv("LPDEST");
-    }
-
-    void marginsLessOffsetsGiveThePrintRectangle_data() {
-        QTest::addColumn<Paper>("paper");
-        QTest::addColumn<QRectF>("rect"); // twips from the printable area's corner
-
-        QTest::newRow("A4 at 600 dpi with unequal offsets keeps across and down apart")
-            << Paper{11906, 16838, {100, 50}, 600} << QRectF(1200, 1320, 9026, 13958);
-        QTest::newRow("an offset of 177.6 twips counts as 178")
-            << Paper{12240, 15840, {148, 148}, 1200} << QRectF(1262, 1262, 9360, 12960);
-        QTest::newRow("an offset of 4.5 twips counts as 4, the even neighbour")
-            << Paper{12240, 15840, {1, 1}, 320} << QRectF(1436, 1436, 9360, 12960);
-    }
-
     void marginsLessOffsetsGiveThePrintRectangle() {
-        QFETCH(Paper, paper);
-        QFETCH(QRectF, rect);
+        // A4 at 600 dpi with unequal offsets: across and down kept apart.
+        const Paper paper{11906, 16838, {100, 50}, 600};
+        const QRectF rect(1200, 1320, 9026, 13958); // twips from the printable area's corner
         SummaryLayout layout;
         lay(layout, summaryWith(noteLines(3)));
         FakePrinter printer(paper);
@@ -226,16 +157,12 @@ private slots:
         QVERIFY(width);
         QCOMPARE(*width, qint32(rect.width()));
         QCOMPARE(layout.lineWidth(), *width);
-        QCOMPARE(layout.targetDevice()->resolution(), paper.resolution);
         QCOMPARE(printer.aborted, 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
-        QCOMPARE(printer.pages.size(), std::size_t(1));
         const double units = paper.resolution / 1440.0; // per twip
         const QRectF expected(rect.topLeft() * units, rect.size() * units - QSizeF(1, 1));
         QCOMPARE(printer.pages[0]->texts().front().clip, expected);
-        QVERIFY(std::abs(printer.pages[0]->texts().front().position.x() - expected.left()) <=
-                1.0 / 64);
     }
 
     void eachPageStartsWhereTheLastStopped_data() {
@@ -244,8 +171,8 @@ private slots:
 
         QTest::newRow("an empty text prints one blank page") << QString() << true;
         QTest::newRow("120 note lines take several pages") << summaryWith(noteLines(120)) << false;
-        QTest::newRow("a 2,000-word paragraph wraps across pages")
-            << summaryWith(paragraph(2000)) << false;
+        QTest::newRow("one long paragraph wraps across pages")
+            << summaryWith(noteLines(300).replace(u'\r', u' ')) << false;
     }
 
     void eachPageStartsWhereTheLastStopped() {
@@ -254,14 +181,13 @@ private slots:
         SummaryLayout layout;
         // Laid out first with other figures, as the tick before a keystroke left it.
         lay(layout, QString(text).replace(": 300\r", ": 12,345.67 after the boiler\r"));
-        FakePrinter printer(Paper{12240, 15840, {0, 0}, 300}); // not the reference's 1200 dpi
+        FakePrinter printer(Paper{12240, 15840, {0, 0}, 300}); // not the common 1200 dpi
         QVERIFY(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch));
         layout.setText(text);
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
 
-        // One pass a page, each page but the first a new page, none of them blank;
-        // every line once and in order, none past the print rectangle.
-        QCOMPARE(printer.ended, 1);
+        // Each page but the first a new page, none of them blank, nothing past the
+        // print rectangle.
         QCOMPARE(printer.pages.size() == 1, onePage);
         QStringList printed;
         for (const auto &page : printer.pages) {
@@ -272,9 +198,8 @@ private slots:
             QCOMPARE(lines.isEmpty(), text.isEmpty());
             printed += lines;
         }
-        QCOMPARE(printed, layoutLines(layout));
 
-        // The screen breaks lines where the paper does.
+        // Every line once and in order, broken where the screen breaks it.
         RecordingDevice screen(QSize(2000, 20000), 96);
         {
             QPainter painter(&screen);
@@ -284,42 +209,31 @@ private slots:
     }
 
     void aFailureDropsTheDocument_data() {
-        QTest::addColumn<bool>("setup");
         QTest::addColumn<Paper>("paper");
-        QTest::addColumn<qint32>("bottom");   // margin
         QTest::addColumn<QString>("failing"); // the operation made to fail, and when
         QTest::addColumn<int>("occurrence");
         QTest::addColumn<PrintError>("error");
-        QTest::addColumn<int>("dropped"); // documents opened, to read the offsets, and aborted
 
         QTest::newRow("set-up that cannot measure the printer keeps the screen layout")
-            << true << Paper{} << kInch << "createTargetDevice" << 1 << PrintError::PrinterFailed
-            << 1;
+            << Paper{} << "createTargetDevice" << 1 << PrintError::PrinterFailed;
         QTest::newRow("printing without a printer fails at its first step")
-            << false << Paper{} << kInch << "printText" << 1 << PrintError::NoPrinter << 0;
+            << Paper{} << "printText" << 1 << PrintError::NoPrinter;
         QTest::newRow("a failure starting page 3 drops the document")
-            << false << Paper{} << kInch << "newPage" << 2 << PrintError::PrinterFailed << 1;
+            << Paper{} << "newPage" << 2 << PrintError::PrinterFailed;
         QTest::newRow("a refused document is dropped, not left open")
-            << false << Paper{} << kInch << "endDocument" << 1 << PrintError::JobRefused << 1;
-        QTest::newRow("margins that leave less than a line stop the print at once")
-            << false << Paper{} << 15840 - kInch - kInch / 20 << "" << 0 << PrintError::NoProgress
-            << 1;
+            << Paper{} << "endDocument" << 1 << PrintError::JobRefused;
+        QTest::newRow("paper with less than a line between the margins stops the print at once")
+            << Paper{12240, 2 * kInch + kInch / 20, {0, 0}, 1200} << "" << 0
+            << PrintError::NoProgress;
         QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
-            << false << Paper{2000, 15840, {0, 0}, 1200} << kInch << "" << 0
-            << PrintError::NoProgress << 1;
-        QTest::newRow("printing with an offset of more than 2^31 twips")
-            << false << Paper{12240, 15840, {2'000'000, 0}, 1} << kInch << "" << 0
-            << PrintError::Overflow << 1;
+            << Paper{2000, 15840, {0, 0}, 1200} << "" << 0 << PrintError::NoProgress;
     }
 
     void aFailureDropsTheDocument() {
-        QFETCH(bool, setup);
         QFETCH(Paper, paper);
-        QFETCH(qint32, bottom);
         QFETCH(QString, failing);
         QFETCH(int, occurrence);
         QFETCH(PrintError, error);
-        QFETCH(int, dropped);
         SummaryLayout layout;
         lay(layout, summaryWith(noteLines(200)));
         FakePrinter printer(paper);
@@ -328,71 +242,34 @@ private slots:
         const auto failed = [](const auto &result) {
             return result ? std::nullopt : std::optional(result.failure().error);
         };
-        QCOMPARE(setup ? failed(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch))
-                       : failed(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch,
-                                                           bottom)),
-                 std::optional(error));
+        QCOMPARE(
+            failing == "createTargetDevice"
+                ? failed(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch))
+                : failed(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch)),
+            std::optional(error));
         QCOMPARE(layout.hasTargetDevice(), false); // the screen layout stays as it was
         QCOMPARE(printer.ended, 0);
-        QCOMPARE(printer.aborted, dropped);
+        // Opened, to read the offsets, and dropped; without a printer none opens.
+        QCOMPARE(printer.aborted, error == PrintError::NoPrinter ? 0 : 1);
         if (error == PrintError::NoProgress) // stopped, not a new page
             QCOMPARE(printer.pages.size(), std::size_t(1));
     }
 
-    void theQueuesPaperIsUsed() {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        preparePrinter(printer, QPageSize(QPageSize::Letter)); // Qt starts on A4
-        QCOMPARE(printer.paperRect(QPrinter::Point).size(), QSizeF(612, 792));
-    }
-
-    void anAbsentPrintServerIsNamed() {
-        const PrinterOpening opened = openDefaultPrinter(kPrintServerWait, {});
-        QVERIFY(!opened);
-        QCOMPARE(opened.failure().error, PrintError::ServerNotAnswering);
-    }
-
-    void aSpoolCutShortIsNotSent() {
-        const QString path = m_home.filePath("spooled.pdf");
+    void aSpoolCutShortIsNotSentAndTheSpoolGoes() {
+        // With a temporary directory that is not there: /tmp, not the root.
+        qputenv("TMPDIR", "/nonexistent");
+        auto spool = SpoolDir::create("summary.pdf");
+        qunsetenv("TMPDIR");
+        const QString dir = (*spool)->path(), path = (*spool)->filePath();
+        QVERIFY2(dir.startsWith("/tmp/tallaby-"), qPrintable(dir));
         {
             QPdfWriter pdf(path);
             QPainter(&pdf).drawText(100, 100, noteLines(200));
         }
         QVERIFY(checkSpooledPdf(path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) &&
-                file.resize(file.size() - 3)); // the last bytes lost
-        file.close();
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() - 3)); // the last bytes lost
         const PrintStatus whole = checkSpooledPdf(path);
         QVERIFY(!whole && whole.failure().message().contains("no room"));
-    }
-
-    void theSpoolGoesOnEveryPath() {
-        // A process ended by SIGTERM while its document waits, with a temporary
-        // directory that is not there: /tmp, not the root, and nothing left.
-        int pipe[2];
-        QCOMPARE(::pipe(pipe), 0);
-        if (::fork() == 0) {
-            ::signal(SIGTERM, SIG_DFL); // not the test runner's: the spool's comes first
-            qputenv("TMPDIR", m_home.filePath("missing").toLocal8Bit());
-            auto held = SpoolDir::create("summary.pdf");
-            QFile((*held)->filePath()).open(QIODevice::WriteOnly);
-            const QByteArray path = QFile::encodeName((*held)->path());
-            (void)!::write(pipe[1], path.constData(), std::min<qsizetype>(path.size(), 128));
-            ::raise(SIGTERM);
-            ::_exit(0);
-        }
-        char path[129] = {};
-        (void)!::read(pipe[0], path, 128);
-        int status = 0;
-        ::wait(&status);
-        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-        QVERIFY2(QByteArray(path).startsWith("/tmp/tallaby-"), path);
-        QVERIFY(!QFileInfo::exists(QFile::decodeName(path)));
-
-        auto spool = SpoolDir::create("summary.pdf");
-        const QString dir = (*spool)->path();
-        QFile((*spool)->filePath()).open(QIODevice::WriteOnly);
         spool.value().reset();
         QVERIFY(!QFileInfo::exists(dir));
     }
@@ -428,9 +305,7 @@ private slots:
         QFETCH(std::optional<PrintError>, trouble);
         QFETCH(QString, told);
         FakeServer server;
-        server.lookupHangs = trouble == PrintError::ServerNotAnswering;
-        server.lookupSays = trouble == PrintError::NoPrinter ? trouble : std::nullopt;
-        server.queueSays = trouble == PrintError::QueuePaused ? trouble : std::nullopt;
+        server.trouble = trouble;
         Window window(server);
         for (int i = 0; i + 1 < amounts.size(); i += 2)
             window.form.findChild<QLineEdit *>(amounts[i])->setText(amounts[i + 1]);
@@ -440,16 +315,17 @@ private slots:
                 window.form.controls().print->trigger();
             else
                 QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
-            return window.printed();
+            return QTest::qWaitFor([&] { return !window.form.summaryPrinter().isPrinting(); });
         };
 
         QVERIFY(print());
+        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
         const QString messages = window.told().join(u'|'); // one, or none
         QVERIFY2(told.isEmpty() ? messages.isEmpty()
                                 : messages.contains(told) && !messages.contains(u'|'),
                  qPrintable(messages));
         const bool refused = !amounts.isEmpty();
-        QCOMPARE(server.count->sent, refused || server.lookupHangs || server.lookupSays ? 0 : 1);
+        QCOMPARE(*server.sent, refused || (trouble && trouble != PrintError::QueuePaused) ? 0 : 1);
         if (!refused)
             return;
         // Marked where the user looks, and printed once corrected.
@@ -463,64 +339,34 @@ private slots:
             window.form.findChild<QLineEdit *>(amounts[i])->setText("1");
         QVERIFY(print());
         QCOMPARE(window.told(), QStringList());
-        QCOMPARE(server.count->sent, 1);
+        QCOMPARE(*server.sent, 1);
         QVERIFY(marked->toolTip().isEmpty() && marked->accessibleDescription().isEmpty());
     }
 
     void aHangingSendKeepsTheWindowTicking() {
         FakeServer server;
         server.sendHangs = true;
-        Window window(server);
-        window.form.controls().timer->start(); // the real timer
+        auto window = std::make_unique<Window>(server);
+        window->form.controls().timer->start(); // the real timer
 
-        QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
-        QTRY_VERIFY(window.form.cursor().shape() == Qt::BusyCursor);
-        window.form.controls().print->trigger(); // one job at a time
-        QVERIFY(window.told().join("").contains("on its way"));
-        QCOMPARE(window.form.cursor().shape(), Qt::BusyCursor);
-        auto *inc3 = window.form.findChild<QLineEdit *>("inc3");
+        QTest::mouseClick(window->form.controls().printSummary, Qt::LeftButton);
+        QTRY_VERIFY(window->form.cursor().shape() == Qt::BusyCursor);
+        window->form.controls().print->trigger(); // one job at a time
+        QVERIFY(window->told().join("").contains("on its way"));
+        QCOMPARE(window->form.cursor().shape(), Qt::BusyCursor);
+        auto *inc3 = window->form.findChild<QLineEdit *>("inc3");
         inc3->clear(); // only a tick puts "0" back
         QTRY_COMPARE_WITH_TIMEOUT(inc3->text(), QStringLiteral("0"), 3000);
-        window.form.sheet().notes->setPlainText("Boiler"); // notes edited after a tick
-        QTRY_VERIFY(window.form.sheet().summary->text().endsWith("\rBoiler"));
+        window->form.sheet().notes->setPlainText("Boiler"); // notes edited after a tick
+        QTRY_VERIFY(window->form.sheet().summary->text().endsWith("\rBoiler"));
 
-        server.count->release.set_value();
-        QVERIFY(window.printed());
-        QCOMPARE(server.count->sent, 1);
-        QCOMPARE(window.form.cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(window.told(), QStringList());
-    }
-
-    void noWorkerOutlivesItsPrinter_data() {
-        QTest::addColumn<bool>("atStartUp");
-        QTest::addColumn<bool>("whileSending");
-        QTest::newRow("a printer lookup at start-up answering during shutdown") << true << false;
-        QTest::newRow("a print's lookup answering during shutdown") << false << false;
-        QTest::newRow("a print still being sent") << false << true;
-    }
-
-    void noWorkerOutlivesItsPrinter() {
-        QFETCH(bool, atStartUp);
-        QFETCH(bool, whileSending);
-        FakeServer server;
-        server.lookupHangs = !whileSending;
-        server.sendHangs = whileSending;
-        SummaryLayout layout;
-        auto printer = std::make_unique<SummaryPrinter>(layout, server.access());
-        bool answered = false;
-        if (atStartUp)
-            printer->startLayout([&](const PrintResult<qint32> &) { answered = true; });
-        else
-            printer->print([&](const PrintStatus &) { answered = true; });
-        QTRY_COMPARE(server.count->held, 1);
-
+        // Closed while it still sends: the work ends with the window, which
+        // closes at once.
         QElapsedTimer shutdown;
         shutdown.start();
-        printer.reset();
+        window.reset();
         QVERIFY(shutdown.elapsed() < 2000);
-        QCOMPARE(server.count->ended, 1); // ended, not left running
-        QCoreApplication::processEvents();
-        QVERIFY(!answered);
+        QCOMPARE(*server.ended, 1);
     }
 };
 

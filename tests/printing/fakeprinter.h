@@ -79,10 +79,7 @@ public:
         }
         return printOk();
     }
-    PrintStatus useTwips() override {
-        m_twips = true;
-        return printOk();
-    }
+    PrintStatus useTwips() override { return printOk(); }
     PrintResult<PageContext> deviceContext() override {
         if (auto failure = fails("deviceContext", true))
             return *failure;
@@ -92,8 +89,8 @@ public:
     PrintResult<double> deviceUnitsToTwipsY(double units) override { return twips(units); }
     PrintResult<qint32> paperWidth() override { return m_paper.widthTwips; }
     PrintResult<qint32> paperHeight() override { return m_paper.heightTwips; }
-    PrintResult<double> printableWidth() override { return printable(printableUnits().width()); }
-    PrintResult<double> printableHeight() override { return printable(printableUnits().height()); }
+    PrintResult<double> printableWidth() override { return twips(printableUnits().width()); }
+    PrintResult<double> printableHeight() override { return twips(printableUnits().height()); }
     PrintResult<TargetDevice> createTargetDevice() override {
         if (auto failure = fails("createTargetDevice"))
             return *failure;
@@ -140,7 +137,6 @@ private:
         return std::nullopt;
     }
     double twips(double units) const { return units * 1440 / m_paper.resolution; }
-    double printable(int units) const { return m_twips ? twips(units) : units; }
     QSize printableUnits() const {
         const auto units = [this](qint32 twips, int offset) {
             const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
@@ -164,7 +160,6 @@ private:
     Send m_send;
     bool m_open = false;
     bool m_ended = false;
-    bool m_twips = false;
     QString m_failing;
     int m_failAfter = 0;
     PrintError m_error{};
