@@ -1,11 +1,11 @@
 #include "app/commands.h"
 
+#include "identity.h"
 #include "ui/clickablelabel.h"
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
 #include "ui/picturebox.h"
 #include "worksheet/fields.h"
-#include "worksheet/maker.h"
 
 #include <QAction>
 #include <QApplication>

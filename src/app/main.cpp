@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "identity.h"
 #include "ui/form1.h"
 
 #include <cstdio>
@@ -29,7 +30,8 @@ void holdWhileOpeningDisplay(QtMsgType type, const QMessageLogContext &context,
                              const QString &text) {
     if (type == QtFatalMsg) {
         // Qt aborts after this message; no display is an ordinary condition.
-        QByteArray line = "tallaby: Tallaby needs a graphical display and could not open one";
+        QByteArray line = QByteArray("tallaby: ") + tallaby::kProductName +
+                          " needs a graphical display and could not open one";
         if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM"); !platform.isEmpty())
             line += " (QT_QPA_PLATFORM=" + platform + ')';
         line += ". To run it on a virtual display: xvfb-run -a tallaby\n";
@@ -63,10 +65,10 @@ int main(int argc, char *argv[]) {
                     held.text);
     g_held.clear();
 
-    QApplication::setApplicationName(QStringLiteral(TALLABY_APP_NAME));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationName(QString::fromLatin1(tallaby::kProductName));
+    QApplication::setApplicationVersion(QString::fromLatin1(tallaby::kVersion));
     // Lets the desktop match the window to its entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral(TALLABY_APP_ID));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tallaby::kApplicationId));
 
     tallaby::ui::Form1 form;
     tallaby::app::Form1Commands commands(form);

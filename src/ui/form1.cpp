@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "identity.h"
 #include "ui/accessibility.h"
 #include "ui/amountedit.h"
 #include "ui/artwork.h"
@@ -113,7 +114,7 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
     : QMainWindow(parent)
     , m_tick(std::move(tick)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tallaby"));
+    setWindowTitle(QString::fromLatin1(kProductName));
     setWindowIcon(applicationIcon());
     installAccessibility();
 

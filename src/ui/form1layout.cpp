@@ -1,8 +1,8 @@
 #include "ui/form1layout.h"
 
+#include "identity.h"
 #include "worksheet/categories.h"
 #include "worksheet/fields.h"
-#include "worksheet/maker.h"
 
 namespace tallaby::ui {
 
@@ -58,7 +58,7 @@ std::vector<LayoutEntry> makeLayout() {
         {"Picture1",       K::PictureBox,     "Frame1", {120, 240, 3135, 735},      1,  {}},
         {"Picture2",       K::PictureBox,     "Frame1", {120, 7680, 13215, 735},    89, {}},
         {"Label10",        K::Label,          "Frame1", {120, 8520, 13215, 255},    81,
-            QStringLiteral("Copyright \u00a9 2026 Veltrane. Tallaby is free for household use."),
+            copyrightNotice() + ". " + kProductName + " is free for household use.",
             Centred | SingleBorder | WindowColours},
 
         {"Label2",         K::Label,          "Frame2", {120, 360, 615, 255},       6,  "Monthly"},

@@ -1,10 +1,10 @@
 #include "ui/frmsplash.h"
 
+#include "identity.h"
 #include "ui/accessibility.h"
 #include "ui/artwork.h"
 #include "ui/systemcolors.h"
 #include "ui/twips.h"
-#include "worksheet/maker.h"
 
 #include <qdrawutil.h>
 #include <QGroupBox>
@@ -55,13 +55,13 @@ QString captionOf(const QString &name) {
     if (name == QLatin1String("lblCompanyProduct"))
         return QStringLiteral("Please visit: ") + makerSiteName();
     if (name == QLatin1String("lblProductName"))
-        return QStringLiteral("Tallaby");
+        return QString::fromLatin1(kProductName);
     if (name == QLatin1String("lblVersion"))
-        return QStringLiteral("Version 1.0");
+        return QStringLiteral("Version ") + QLatin1String(kVersion);
     if (name == QLatin1String("lblCopyright"))
-        return QStringLiteral("Copyright \u00a9 2026 Veltrane");
+        return copyrightNotice();
     if (name == QLatin1String("lblCompany"))
-        return QStringLiteral("Company: Veltrane");
+        return QStringLiteral("Company: ") + QLatin1String(kMaker);
     return {};
 }
 

@@ -1,6 +1,6 @@
 #include "worksheet/summary.h"
 
-#include "worksheet/maker.h"
+#include "identity.h"
 
 namespace tallaby::worksheet {
 

@@ -5,11 +5,13 @@
 # entry and metainfo, and a binary that starts from the package alone and
 # stays up.
 #
-#   check-package.sh BUILD_DIR APP_ID
+#   check-package.sh BUILD_DIR APP_ID VERSION
 set -euo pipefail
 
-build_dir=${1:?usage: check-package.sh BUILD_DIR APP_ID}
-app_id=${2:?usage: check-package.sh BUILD_DIR APP_ID}
+usage="usage: check-package.sh BUILD_DIR APP_ID VERSION"
+build_dir=${1:?$usage}
+app_id=${2:?$usage}
+version=${3:?$usage}
 
 work=$(mktemp -d)
 pid=
@@ -31,7 +33,7 @@ debs=("$work"/out/*.deb)
 deb=${debs[0]}
 
 [ "$(dpkg-deb -f "$deb" Package)" = tallaby ] || fail "package name"
-[ "$(dpkg-deb -f "$deb" Version)" = 1.0 ] || fail "package version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in fonts-liberation qt6-qpa-plugins libqt6widgets6 libqt6printsupport6; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
