@@ -1,9 +1,9 @@
 #pragma once
 
+#include "benchsupport.h"
 #include "ui/amountedit.h"
 #include "ui/form1.h"
 
-#include <algorithm>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -27,8 +27,7 @@ inline double medianTickMicroseconds(ui::Form1 &form, int ticks, bool changeEver
         QCoreApplication::processEvents();
         samples.push_back(timer.nsecsElapsed() / 1000.0);
     }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return median(samples);
 }
 
 } // namespace tallaby::bench

@@ -5,7 +5,9 @@
 // categories, 2 option buttons, 2 push buttons, 2 pictures, 2 text boxes, a menu
 // bar) and the obvious tick: every 500 ms it reads every amount, adds them up and
 // rewrites the whole summary text box, changed or not. Its pictures are Tallaby's,
-// compiled in under :/artwork by whoever uses it.
+// compiled in under :/artwork by whoever uses it, and so are its categories.
+
+#include "worksheet/categories.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,16 +25,6 @@
 #include <vector>
 
 namespace tallaby::bench {
-
-inline const QStringList kCategories = {
-    "Car Insurance",    "Car Petrol",    "Car Tax",       "Child Care",    "Clothes Shopping",
-    "Council Tax",      "Credit Card 1", "Credit Card 2", "Credit Card 3", "Credit Card 4",
-    "Electricity Bill", "Food Shopping", "Gas Bill",      "Heating Oil",   "Hire Purchase",
-    "House Insurance",  "Loan 1",        "Loan 2",        "Loan 3",        "Loan 4",
-    "Maintenance",      "Mobile Phone",  "Mortgage/Rent", "Smoking",       "Store Card 1",
-    "Store Card 2",     "Store Card 3",  "Store Card 4",  "Telephone",     "TV License",
-    "Water Rates",
-};
 
 class NaiveWindow final : public QMainWindow {
 public:
@@ -94,8 +86,8 @@ public:
             const int top = 16 + 24 * (left ? row : row - 16);
             auto *combo = new QComboBox(expenses);
             combo->setEditable(true);
-            combo->addItems(kCategories);
-            combo->setEditText(QStringLiteral("Please Select"));
+            combo->addItems(worksheet::expenseCategories());
+            combo->setEditText(worksheet::categoryPlaceholder());
             combo->setGeometry(left ? 8 : 248, top, 121, 21);
             m_amounts.push_back(lineEdit(expenses, left ? 136 : 384, top));
         }

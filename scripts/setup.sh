@@ -46,9 +46,13 @@ tallaby_install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 }
 
+# Configures with the CMake options given and builds everything, or only the
+# targets named in TALLABY_TARGETS.
 tallaby_build() {
     cmake -S "$TALLABY_ROOT" -B "$TALLABY_BUILD" "$@" >/dev/null
-    cmake --build "$TALLABY_BUILD" --parallel "$(nproc 2>/dev/null || echo 2)"
+    # shellcheck disable=SC2086
+    cmake --build "$TALLABY_BUILD" --parallel "$(nproc 2>/dev/null || echo 2)" \
+        ${TALLABY_TARGETS:+--target $TALLABY_TARGETS}
 }
 
 # What building the program needs on a fresh Debian 12.
