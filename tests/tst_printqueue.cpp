@@ -1,6 +1,6 @@
-// Printing from the window through real print queues: a private print server
-// (the printqueue_start fixture, see printing/printqueue.sh) whose PDF queues
-// write each job to a file, read back with pdftotext.
+// Printing from the window through a real print queue: a private print server
+// (the printqueue_start fixture, see printing/printqueue.sh) whose PDF queue
+// writes each job to a file, read back with pdftotext.
 
 #include "app/commands.h"
 #include "ui/form1.h"

@@ -1,31 +1,27 @@
 #!/usr/bin/env bash
 # A private print server for the end-to-end printing test: a cupsd of its own,
-# listening only on a local socket, with two PDF queues (cups-pdf), one on Letter
-# and one on A4 paper, the Letter one the server's default. Nothing of the
-# machine's own print system is used or changed, except for one cups-pdf file
-# per queue in /etc/cups, where cups-pdf looks for it, removed again by "stop".
+# listening only on a local socket, whose default is a PDF queue (cups-pdf) on
+# Letter paper, which Qt would not choose by itself. Nothing of the machine's
+# own print system is used or changed, except for one cups-pdf file in
+# /etc/cups, where cups-pdf looks for it, removed again by "stop".
 #
-#   printqueue.sh STATE_DIR start            start the server, add the queues
+#   printqueue.sh STATE_DIR start            start the server, add the queue
 #   printqueue.sh STATE_DIR stop             stop it, remove what start added
-#   printqueue.sh STATE_DIR default QUEUE    make QUEUE the server's default
-#   printqueue.sh STATE_DIR reject QUEUE     QUEUE refuses new jobs ...
-#   printqueue.sh STATE_DIR accept QUEUE     ... and takes them again
 #   printqueue.sh STATE_DIR disable QUEUE    QUEUE holds its jobs (paused) ...
 #   printqueue.sh STATE_DIR enable QUEUE     ... and prints them again
-#   printqueue.sh STATE_DIR pause|resume     stop the server dead (SIGSTOP), go on
 #
-# STATE_DIR holds the server's address (server), its pid, and each queue's PDFs
+# STATE_DIR holds the server's address (server), its pid, and the queue's PDFs
 # in out/QUEUE. Needs root (cups-pdf's files); uses sudo if that asks nothing.
 
 set -euo pipefail
 export PATH="$PATH:/usr/sbin:/sbin"
 
-QUEUES=(TallabyLetter:Letter TallabyA4:A4)
-DEFAULT_QUEUE=TallabyLetter
+QUEUE=TallabyLetter
+PAPER=Letter
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
-state="${1:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|disable|enable|pause|resume}"
-command="${2:?usage: printqueue.sh STATE_DIR start|stop|default|reject|accept|disable|enable|pause|resume}"
+state="${1:?usage: printqueue.sh STATE_DIR start|stop|disable|enable}"
+command="${2:?usage: printqueue.sh STATE_DIR start|stop|disable|enable}"
 shift 2
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -56,7 +52,6 @@ stop_server() {
     local pid
     pid="$(server_pid)"
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill -CONT "$pid" 2>/dev/null || true
         kill -TERM "$pid"
         for _ in $(seq 1 100); do
             kill -0 "$pid" 2>/dev/null || break
@@ -77,7 +72,7 @@ stop_server() {
 
 start_server() {
     local tool
-    for tool in cupsd lpadmin lpstat cupsreject cupsaccept cupsdisable cupsenable pdftotext; do
+    for tool in cupsd lpadmin lpstat cupsdisable cupsenable pdftotext; do
         command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
             fail "$tool is missing: install cups, cups-client, printer-driver-cups-pdf, poppler-utils"
     done
@@ -146,39 +141,22 @@ EOF
         fail "the private print server did not start"
     fi
 
-    local entry queue paper conf
-    for entry in "${QUEUES[@]}"; do
-        queue="${entry%%:*}"
-        paper="${entry#*:}"
-        mkdir -p "$state/out/$queue"
-        chmod 777 "$state/out/$queue" # cups-pdf writes as the job's user
-        conf="/etc/cups/cups-pdf-$queue.conf"
-        echo "$conf" >>"$state/cups-pdf-confs"
-        echo "Out $state/out/$queue" >"$conf"
-        # pdftocairo keeps the text extractable; TitlePref names files after the job.
-        lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$PPD" \
-            -o pdftops-renderer-default=pdftocairo -o TitlePref=1 -o PageSize="$paper" \
-            2> >(grep -v 'drivers are deprecated' >&2)
-    done
-    lpadmin -d "$DEFAULT_QUEUE"
+    mkdir -p "$state/out/$QUEUE"
+    chmod 777 "$state/out/$QUEUE" # cups-pdf writes as the job's user
+    local conf="/etc/cups/cups-pdf-$QUEUE.conf"
+    echo "$conf" >>"$state/cups-pdf-confs"
+    echo "Out $state/out/$QUEUE" >"$conf"
+    # pdftocairo keeps the text extractable; TitlePref names files after the job.
+    lpadmin -p "$QUEUE" -E -v "cups-pdf:/$QUEUE" -P "$PPD" \
+        -o pdftops-renderer-default=pdftocairo -o TitlePref=1 -o PageSize="$PAPER" \
+        2> >(grep -v 'drivers are deprecated' >&2)
+    lpadmin -d "$QUEUE"
     lpstat -d
 }
 
 case "$command" in
 start) start_server ;;
 stop) stop_server ;;
-default)
-    use_server
-    lpadmin -d "${1:?queue}"
-    ;;
-reject)
-    use_server
-    cupsreject "${1:?queue}"
-    ;;
-accept)
-    use_server
-    cupsaccept "${1:?queue}"
-    ;;
 disable)
     use_server
     cupsdisable "${1:?queue}"
@@ -187,7 +165,5 @@ enable)
     use_server
     cupsenable "${1:?queue}"
     ;;
-pause) kill -STOP "$(server_pid)" ;;
-resume) kill -CONT "$(server_pid)" ;;
 *) fail "unknown command $command" ;;
 esac
