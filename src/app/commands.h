@@ -35,13 +35,14 @@ public:
     ui::frmSplash *aboutWindow() const;
 
 public slots:
-    void Command1_Click();
-    void Command2_Click();
-    void mnuPrint_Click();
-    void mnuexit_Click();
-    void mnuabout_Click();
-    void Label12_Click();
-    void Picture2_Click();
+    // Each is named after its control and event (see the README's glossary).
+    void Command1_Click(); // Clear Values: every amount back to "0"
+    void Command2_Click(); // Print Summary
+    void mnuPrint_Click(); // File > Print, as Print Summary
+    void mnuexit_Click();  // File > Exit: closes every window and ends the run
+    void mnuabout_Click(); // About > About: shows the one About window
+    void Label12_Click();  // the web link: opens the maker's site
+    void Picture2_Click(); // the banner: as the web link
 
 private:
     void printSummary();

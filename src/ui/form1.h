@@ -45,30 +45,36 @@ class Form1 final : public QMainWindow, private worksheet::WorksheetFields {
     Q_OBJECT
 
 public:
+    // The controls' names are deliberate and stay; the README's glossary
+    // explains each one.
     struct Worksheet {
+        // inc1 to inc3: your, your partner's and other net income.
         std::array<AmountEdit *, worksheet::kIncomeCount> incomes{};
+        // c1 to c28: the amount of expense row 1 to 28.
         std::array<AmountEdit *, worksheet::kExpenseRowCount> expenses{};
+        // Combo1 to Combo28: each row's category, for the eye only.
         std::array<QComboBox *, worksheet::kExpenseRowCount> categories{};
-        QRadioButton *wee = nullptr;
-        QRadioButton *mon = nullptr;
+        QRadioButton *wee = nullptr; // the weekly basis, "Weekly"
+        QRadioButton *mon = nullptr; // the monthly basis, "Monthly"
+        // Total income in the income frame; free cash is worked from the figure it shows.
         QLabel *total1 = nullptr;
-        QLabel *week = nullptr;
-        QLabel *totex = nullptr;
-        QLineEdit *tottake = nullptr;
-        QLineEdit *free = nullptr;
-        SummaryBox *summary = nullptr;   // RichTextBox1
-        QPlainTextEdit *notes = nullptr; // RichTextBox2
+        QLabel *week = nullptr;          // the period word after "per": "week" or "month"
+        QLabel *totex = nullptr;         // total expenditure, "Total Expendature :"
+        QLineEdit *tottake = nullptr;    // total income again, in the totals frame
+        QLineEdit *free = nullptr;       // free cash: total1 less totex, "Income - Expendature :"
+        SummaryBox *summary = nullptr;   // RichTextBox1: the summary, laid out as it prints
+        QPlainTextEdit *notes = nullptr; // RichTextBox2: the notes, copied into the summary
     };
     struct Controls {
-        QPushButton *clearValues = nullptr;  // Command1
-        QPushButton *printSummary = nullptr; // Command2
-        ClickableLabel *webLink = nullptr;   // Label12
-        PictureBox *logo = nullptr;          // Picture1
-        PictureBox *banner = nullptr;        // Picture2
-        QAction *print = nullptr;            // mnuPrint
-        QAction *exit = nullptr;             // mnuexit
-        QAction *about = nullptr;            // mnuabout
-        QTimer *timer = nullptr;             // Timer1
+        QPushButton *clearValues = nullptr;  // Command1: "Clear Values", every amount to "0"
+        QPushButton *printSummary = nullptr; // Command2: "Print Summary"
+        ClickableLabel *webLink = nullptr;   // Label12: "Click here to visit" the maker's site
+        PictureBox *logo = nullptr;          // Picture1: the maker's logo, the first tab stop
+        PictureBox *banner = nullptr;        // Picture2: the banner, a link like Label12
+        QAction *print = nullptr;            // mnuPrint: File > Print, as Command2
+        QAction *exit = nullptr;             // mnuexit: File > Exit, ends the run
+        QAction *about = nullptr;            // mnuabout: About > About, shows frmSplash
+        QTimer *timer = nullptr;             // Timer1: runs Timer1_Timer every 500 ms
     };
 
     // The tick's locale and clock and the way to the printer come from
@@ -90,8 +96,8 @@ public:
     void showCentred();
 
 public slots:
-    void Form_Load();
-    void Timer1_Timer();
+    void Form_Load();    // once, before the window shows: start values, summary font
+    void Timer1_Timer(); // the recalculation: repairs, totals, summary
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -24,9 +24,10 @@ public:
     static bool typesACharacter(const QKeyEvent &event);
 
 public slots:
-    void Command1_Click();
-    void Form_KeyPress();
-    void Frame1_Click();
+    // Each closes and discards the window.
+    void Command1_Click(); // the "Close" button
+    void Form_KeyPress();  // a key that types a character, wherever the focus is
+    void Frame1_Click();   // a click on the frame outside its labels and emblem
 
 protected:
     void paintEvent(QPaintEvent *event) override;
