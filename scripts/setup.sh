@@ -1,6 +1,6 @@
 # Shared set-up for scripts/run and scripts/test: installs the Debian
 # packages that are missing, then configures and builds into build/.
-# Sourced, not run; expects TALLABY_PACKAGES to list what the caller needs.
+# Sourced, not run; the caller passes the package lists below that it needs.
 
 set -euo pipefail
 
@@ -66,7 +66,7 @@ TALLABY_BUILD_PACKAGES=(
 )
 
 # What the tests need besides: the end-to-end printing test runs a private print
-# server with PDF queues and reads the PDFs back.
+# server with a PDF queue and reads the PDFs back.
 TALLABY_TEST_PACKAGES=(
     dpkg-dev
     file
