@@ -223,6 +223,16 @@ private slots:
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_P);
         QCOMPARE(printed.size(), 1);
 
+        // Return and Enter press the focused button, as Space does.
+        for (QPushButton *button :
+             {m_form->controls().clearValues, m_form->controls().printSummary}) {
+            QSignalSpy pressed(button, &QPushButton::clicked);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+            QCOMPARE(pressed.size(), 2);
+        }
+
         // The keypad's decimal key types the amount's own separator.
         QLineEdit *c2 = edit("c2");
         c2->setLocale(QLocale(QLocale::German, QLocale::Germany));
@@ -348,7 +358,8 @@ private slots:
         ui::frmSplash about;
         QCOMPARE(about.size(), QSize(492 + 6, 283 + 6)); // the client area in its dialog frame
         QVERIFY(about.windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(about.windowType(), Qt::Tool); // no taskbar button
+        QCOMPARE(about.windowType(), Qt::Tool);         // no taskbar button
+        QCOMPARE(about.windowTitle(), "About Tallaby"); // for task lists and Wayland
         auto *frame = about.findChild<QWidget *>("Frame1");
         QVERIFY(about.rect().contains(frame->geometry()));
         // Whatever size its text gives a control, it stays whole inside the frame.
@@ -380,6 +391,7 @@ private slots:
         key("a letter", Qt::Key_Q, "q", true);
         // Some keyboards send these without a text: their key alone counts.
         key("Space on the button", Qt::Key_Space, "", true);
+        key("Return on the button", Qt::Key_Return, "\r", true);
         key("Escape", Qt::Key_Escape, "", true);
         key("Ctrl+C", Qt::ControlModifier | Qt::Key_C, "", true);
         key("an arrow", Qt::Key_Left, "", false);
