@@ -127,8 +127,12 @@ public:
     }
     int offsetAtPoint(const QPoint &) const override { return -1; }
     void scrollToSubstring(int start, int) override { box()->setCursorPosition(start); }
+    // One run of no attributes over the whole text: a reader splits its lines
+    // where runs start, and an empty run would cut a line short.
     QString attributes(int offset, int *start, int *end) const override {
-        *start = *end = offset;
+        const bool inside = offset >= 0 && offset <= characterCount();
+        *start = inside ? 0 : offset;
+        *end = inside ? characterCount() : offset;
         return {};
     }
 
