@@ -8,7 +8,14 @@
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVirtualObject>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace tallaby::ui {
 
@@ -127,8 +134,12 @@ public:
     }
     int offsetAtPoint(const QPoint &) const override { return -1; }
     void scrollToSubstring(int start, int) override { box()->setCursorPosition(start); }
+    // One run of no attributes over the whole text: a reader splits its lines
+    // where runs start, and an empty run would cut a line short.
     QString attributes(int offset, int *start, int *end) const override {
-        *start = *end = offset;
+        const bool inside = offset >= 0 && offset <= characterCount();
+        *start = inside ? 0 : offset;
+        *end = inside ? characterCount() : offset;
         return {};
     }
 
@@ -153,14 +164,167 @@ QAccessibleInterface *factory(const QString &, QObject *object) {
     return nullptr;
 }
 
+// Qt's bridge to the AT-SPI bus has no invalid-entry state, and its line
+// edits answer empty attribute runs, so a reader would drop their last
+// character. Those two questions are answered here, the rest by the bridge.
+const char *const kInvalidEntry = "tallabyInvalidEntry";
+const char *const kBridgeConnection = "a11y"; // the bridge's own connection
+const char *const kObjects = "/org/a11y/atspi/accessible";
+const char *const kEvents = "org.a11y.atspi.Event.Object";
+
+// As the bridge reports a state, with the invalid entry added.
+QList<uint> busStates(const QAccessible::State &s, bool invalidEntry) {
+    // clang-format off
+    // AT-SPI's state numbers.
+    enum : int {
+        Active = 1, Busy = 3, Checked = 4, Collapsed = 5, Editable = 7, Enabled = 8,
+        Expandable = 9, Expanded = 10, Focusable = 11, Focused = 12, Modal = 16, MultiLine = 17,
+        MultiSelectable = 18, Pressed = 20, Resizable = 21, Selectable = 22, Selected = 23,
+        Sensitive = 24, Showing = 25, Visible = 30, Indeterminate = 32, Animated = 35,
+        InvalidEntry = 36, IsDefault = 39, Visited = 40, ReadOnly = 43
+    };
+    const bool shown = !s.invisible && !s.offscreen;
+    const std::pair<bool, int> bits[] = {
+        {s.active, Active}, {s.editable, Editable}, {!s.disabled, Enabled},
+        {!s.disabled, Sensitive}, {s.selected, Selected}, {s.focused, Focused},
+        {s.pressed, Pressed}, {s.checked, Checked}, {s.checkStateMixed, Indeterminate},
+        {s.readOnly, ReadOnly}, {s.defaultButton, IsDefault}, {s.expandable, Expandable},
+        {s.expanded, Expanded}, {s.collapsed, Collapsed}, {s.busy, Busy},
+        {s.marqueed || s.animated, Animated}, {shown, Showing}, {shown, Visible},
+        {s.sizeable, Resizable}, {s.focusable, Focusable},
+        {s.selectable || s.extSelectable, Selectable}, {s.traversed, Visited},
+        {s.multiSelectable, MultiSelectable}, {s.modal, Modal}, {s.multiLine, MultiLine},
+        {invalidEntry, InvalidEntry}};
+    // clang-format on
+    quint64 set = 0;
+    for (const auto &[on, bit] : bits)
+        set |= quint64(on) << bit;
+    return {uint(set), uint(set >> 32)};
+}
+
+QString pathOf(QAccessibleInterface *iface) {
+    return QString::fromLatin1(kObjects) + u'/' + QString::number(QAccessible::uniqueId(iface));
+}
+
+// An object on the bus as events name their application: bus name and path.
+struct BusObject {
+    QString service;
+    QDBusObjectPath path;
+};
+QDBusArgument &operator<<(QDBusArgument &out, const BusObject &object) {
+    out.beginStructure();
+    out << object.service << object.path;
+    out.endStructure();
+    return out;
+}
+const QDBusArgument &operator>>(const QDBusArgument &in, BusObject &object) {
+    in.beginStructure();
+    in >> object.service >> object.path;
+    in.endStructure();
+    return in;
+}
+
+void sendEvent(QAccessibleInterface *iface, const QString &member, const QString &kind, int detail,
+               const QVariant &data) {
+    QDBusConnection bus(QString::fromLatin1(kBridgeConnection));
+    if (!bus.isConnected())
+        return;
+    static const QMetaType registered = qDBusRegisterMetaType<BusObject>();
+    Q_UNUSED(registered);
+    QDBusMessage event =
+        QDBusMessage::createSignal(pathOf(iface), QString::fromLatin1(kEvents), member);
+    const BusObject application{bus.baseService(),
+                                QDBusObjectPath(QString::fromLatin1(kObjects) + "/root")};
+    event << kind << detail << 0 << QVariant::fromValue(QDBusVariant(data))
+          << QVariant::fromValue(application);
+    bus.send(event);
+}
+
+class BusAnswers final : public QDBusVirtualObject {
+public:
+    explicit BusAnswers(QDBusVirtualObject *bridge)
+        : QDBusVirtualObject(bridge)
+        , m_bridge(bridge) {}
+
+    QString introspect(const QString &path) const override { return m_bridge->introspect(path); }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override {
+        const QAccessible::Id id = message.path().section(u'/', -1).toUInt();
+        QAccessibleInterface *iface = id ? QAccessible::accessibleInterface(id) : nullptr;
+        if (!iface || !iface->isValid() || !iface->object())
+            return m_bridge->handleMessage(message, connection);
+        if (message.member() == QLatin1String("GetState") &&
+            iface->object()->property(kInvalidEntry).toBool())
+            return connection.send(
+                message.createReply(QVariant::fromValue(busStates(iface->state(), true))));
+        QAccessibleTextInterface *text = iface->textInterface();
+        const int offset = message.arguments().value(0).toInt();
+        int start = 0, end = 0;
+        if (message.member() == QLatin1String("GetAttributeRun") && text && offset >= 0 &&
+            offset <= text->characterCount() && text->attributes(offset, &start, &end).isEmpty() &&
+            start == end) {
+            QDBusMessage reply = message.createReply();
+            reply << QVariant::fromValue(QMap<QString, QString>()) << 0 << text->characterCount();
+            return connection.send(reply);
+        }
+        return m_bridge->handleMessage(message, connection);
+    }
+
+private:
+    QDBusVirtualObject *m_bridge;
+};
+
+// Once the bridge is on the bus, stands in front of it.
+void answerForInvalidEntries() {
+    QDBusConnection bus(QString::fromLatin1(kBridgeConnection));
+    const QString path = QString::fromLatin1(kObjects);
+    auto *bridge = qobject_cast<QDBusVirtualObject *>(bus.objectRegisteredAt(path));
+    if (!bridge || dynamic_cast<BusAnswers *>(bridge))
+        return;
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    bus.unregisterObject(path);
+    bus.registerVirtualObject(path, new BusAnswers(bridge), QDBusConnection::SubPath);
+}
+
+class BridgeWatch final : public QAccessible::ActivationObserver {
+public:
+    void accessibilityActiveChanged(bool active) override {
+        // The bridge registers itself only after telling us.
+        if (active)
+            QTimer::singleShot(0, qApp, answerForInvalidEntries);
+    }
+};
+
 } // namespace
 
 void installAccessibility() {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
+        static BridgeWatch watch;
+        QAccessible::installActivationObserver(&watch);
+        if (QAccessible::isActive())
+            watch.accessibilityActiveChanged(true);
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+void setInvalidEntry(QWidget *field, const QString &why) {
+    const auto *edit = qobject_cast<QLineEdit *>(field);
+    const bool invalid = !why.isEmpty() && edit && !edit->isReadOnly();
+    const bool changed = invalid != field->property(kInvalidEntry).toBool();
+    const bool described = field->accessibleDescription() != why;
+    field->setProperty(kInvalidEntry, invalid ? QVariant(true) : QVariant());
+    field->setAccessibleDescription(why);
+    if (!QAccessible::isActive())
+        return;
+    // The bridge's own description event carries no text, so a reader would not say it.
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field);
+    if (changed)
+        sendEvent(iface, QStringLiteral("StateChanged"), QStringLiteral("invalid-entry"), invalid,
+                  0);
+    if (described)
+        sendEvent(iface, QStringLiteral("PropertyChange"), QStringLiteral("accessible-description"),
+                  0, why);
 }
 
 } // namespace tallaby::ui

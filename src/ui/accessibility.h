@@ -1,5 +1,8 @@
 #pragma once
 
+class QString;
+class QWidget;
+
 namespace tallaby::ui {
 
 // What a screen reader is told about our own kinds of control: the summary
@@ -7,5 +10,10 @@ namespace tallaby::ui {
 // banner are links it can follow, the About window is a dialog. Safe to
 // call more than once; the windows call it before they are built.
 void installAccessibility();
+
+// Tells a screen reader why a field's figure cannot be used, or with an empty
+// `why` that it can again: `why` becomes its description and, on a field the
+// user types into, the invalid-entry state follows; both are announced.
+void setInvalidEntry(QWidget *field, const QString &why);
 
 } // namespace tallaby::ui

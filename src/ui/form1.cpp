@@ -21,6 +21,7 @@
 #include <QCompleter>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -48,6 +49,24 @@ struct FrameColour {
 constexpr FrameColour kFrameColours[] = {
     {"Frame1", SystemColor::ThreeDLight},
     {"Frame2", SystemColor::ActiveBorder},
+};
+
+// Return and Enter press a focused button, as Space does; neither is a
+// default button, so Qt's own buttons would let them pass.
+class CommandButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == 0) {
+            if (!event->isAutoRepeat())
+                click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
 };
 
 bool isAmountName(const QString &name) {
@@ -92,7 +111,7 @@ QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
     case ControlKind::OptionButton:
         return new QRadioButton(entry.caption, parent);
     case ControlKind::CommandButton: {
-        auto *button = new QPushButton(entry.caption, parent);
+        auto *button = new CommandButton(entry.caption, parent);
         button->setAutoDefault(false);
         return button;
     }

@@ -77,6 +77,8 @@ frmSplash::frmSplash(QWidget *parent)
     setFixedSize(kClientArea.toPixels().size() + QSize(2 * kDialogFrame, 2 * kDialogFrame));
     // No caption, as designed; a screen reader still needs to know what this is.
     setAccessibleName(tr("About Tallaby"));
+    // Shown where a title bar or a task list names the window.
+    setWindowTitle(accessibleName());
     installAccessibility();
     createUi();
     applyColours();

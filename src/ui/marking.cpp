@@ -1,5 +1,6 @@
 #include "ui/marking.h"
 
+#include "ui/accessibility.h"
 #include "ui/systemcolors.h"
 
 #include <QCoreApplication>
@@ -76,7 +77,7 @@ void setMarking(QWidget *field, const QString &why) {
     }
     if (field->toolTip() != why) {
         field->setToolTip(why);
-        field->setAccessibleDescription(why);
+        setInvalidEntry(field, why);
     }
 }
 
