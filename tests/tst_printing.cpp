@@ -331,11 +331,13 @@ private slots:
         Window window(server);
         for (int i = 0; i + 1 < amounts.size(); i += 2)
             window.form.findChild<QLineEdit *>(amounts[i])->setText(amounts[i + 1]);
+        bool started = false;
         const auto print = [&] { // no tick between the typing and the print
             if (menu)
                 window.form.controls().print->trigger();
             else
                 QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+            started = window.form.summaryPrinter().isPrinting(); // a refusal comes at once
             return QTest::qWaitFor([&] { return !window.form.summaryPrinter().isPrinting(); });
         };
 
@@ -346,6 +348,7 @@ private slots:
                                 : messages.contains(told) && !messages.contains(u'|'),
                  qPrintable(messages));
         const bool refused = !amounts.isEmpty() && !told.isEmpty();
+        QCOMPARE(started, !refused);
         QCOMPARE(*server.sent, refused || (trouble && trouble != PrintError::QueuePaused) ? 0 : 1);
         if (!amounts.isEmpty() && !refused)
             QVERIFY(server.printed->contains("Your Income          : " + amounts[1]));
