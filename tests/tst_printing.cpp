@@ -409,6 +409,7 @@ private slots:
         const auto print = [&](bool goOn) -> QProgressDialog * {
             window.told();
             notes->setPlainText(noteLines(2500).replace('\r', '\n'));
+            inc1->setText("0");
             QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
             inc1->setText("1001");
             QMessageBox *asked = nullptr;
