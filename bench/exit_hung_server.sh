@@ -99,11 +99,13 @@ for run in $(seq "$runs"); do
     alive() { [ -e /proc/$app ] && [ "$(cut -d' ' -f3 /proc/$app/stat)" != Z ]; }
     for _ in $(seq 1000); do alive || break; sleep 0.01; done
     end=$(date +%s%N)
+    hung=no
     if alive; then
         kill -9 $app
-        status=hung
+        hung=yes
     fi
     wait $app || status=$?
+    [ $hung = no ] || status="hung, killed after 10 s"
     left=$(find "$state/tmp" -mindepth 1 -name 'tallaby-*' | wc -l)
     ms=$(( (end - start) / 1000000 ))
     times+=("$ms")

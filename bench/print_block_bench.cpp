@@ -138,9 +138,15 @@ int main(int argc, char *argv[]) {
             }
         }
     });
+    // The same window idle first: its ticks with these notes are no part of printing.
     clock.restart();
     last = 0;
     probe.start(1);
+    while (clock.elapsed() < 2000)
+        app.processEvents(QEventLoop::WaitForMoreEvents);
+    const qint64 idle = longest;
+    clock.restart();
+    last = longest = 0;
     form.controls().printSummary->click();
     while (form.summaryPrinter().isPrinting())
         app.processEvents(QEventLoop::WaitForMoreEvents);
@@ -148,6 +154,7 @@ int main(int argc, char *argv[]) {
     const double total = clock.elapsed() / 1000.0;
     std::printf("asked: %s\n", qPrintable(asked));
     std::printf("printed: %s\n", told.isEmpty() ? "yes" : qPrintable(told));
+    std::printf("idle, the same notes: longest block %.1f ms (the tick's own)\n", idle / 1e6);
     std::printf("whole print: %.1f s; longest block of the event loop: %.1f ms (target 100)\n",
                 total, longest / 1e6);
     return longest <= 100'000'000 && told.isEmpty() ? 0 : 1;

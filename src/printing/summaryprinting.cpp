@@ -15,7 +15,7 @@ namespace {
 constexpr std::chrono::seconds kRetryAfter{5};
 // Pages are drawn in slices of at most this long, or this many pages, so input
 // and ticks get through in between.
-constexpr std::chrono::milliseconds kDrawingSlice{40};
+constexpr std::chrono::milliseconds kDrawingSlice{25};
 constexpr int kPagesPerSlice = 25;
 
 const QString kSummaryFont = QStringLiteral("Arial");
