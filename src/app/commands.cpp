@@ -61,14 +61,12 @@ void Form1Commands::mnuPrint_Click() {
 
 void Form1Commands::printSummary() {
     using printing::PrintStatus;
-    const QPointer<ui::Form1> form(&m_form);
-    const QPointer<Form1Commands> self(this);
+    const QPointer<Form1Commands> self(this); // the printer may outlive the commands
     printing::PrintRequest request;
     // The paper carries what the fields hold now: the tick first, with its
-    // repairs, and a summary still behind after it is refused.
-    request.freshen = [form]() -> PrintStatus {
-        if (!form)
-            return printing::printFailure(printing::PrintError::Cancelled);
+    // repairs, and a summary still behind after it is refused. The form owns
+    // the printer, so it is there whenever this is asked.
+    request.freshen = [form = &m_form]() -> PrintStatus {
         form->Timer1_Timer();
         const QString why = form->whySummaryIsNotCurrent();
         if (why.isEmpty())
@@ -78,7 +76,11 @@ void Form1Commands::printSummary() {
     request.done = [self](const PrintStatus &printed) {
         if (!self)
             return;
-        delete self->m_progress.data();
+        // Maybe from its own Cancel button: it goes once that is done.
+        if (self->m_progress) {
+            self->m_progress->deleteLater();
+            self->m_progress = nullptr;
+        }
         self->m_form.unsetCursor();
         self->reportPrint(printed);
     };
