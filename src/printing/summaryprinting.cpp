@@ -17,6 +17,7 @@ constexpr std::chrono::seconds kRetryAfter{5};
 // and ticks get through in between.
 constexpr std::chrono::milliseconds kDrawingSlice{25};
 constexpr int kPagesPerSlice = 25;
+constexpr std::chrono::milliseconds kBetweenSlices{1};
 
 const QString kSummaryFont = QStringLiteral("Arial");
 constexpr int kSummaryPointSize = 10;
@@ -179,8 +180,9 @@ void SummaryPrinter::drawSome(const std::shared_ptr<Job> &job) {
     }
     if (job->request.progress)
         job->request.progress(job->pages->pagesDrawn(), job->pageCount);
-    // The rest after whatever is waiting; a cancel meanwhile ends the job.
-    QTimer::singleShot(0, this, [this, weak = std::weak_ptr(job)] {
+    // The rest after whatever is waiting, timers included: a zero wait would be
+    // a posted event, run again before the timers. A cancel meanwhile ends the job.
+    QTimer::singleShot(kBetweenSlices, Qt::PreciseTimer, this, [this, weak = std::weak_ptr(job)] {
         if (const auto job = weak.lock(); job && job == m_job)
             drawSome(job);
     });
