@@ -14,6 +14,7 @@ WorkerThreads::~WorkerThreads() {
     for (Worker &worker : m_workers) {
         while (*worker.state == Running && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Counted before it is marked, so its own decrement never comes first.
         ++g_abandoned;
         int running = Running;
         if (worker.state->compare_exchange_strong(running, LeftBehind))
