@@ -14,11 +14,13 @@
 #include <optional>
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -78,16 +80,19 @@ struct FakeServer {
     // NoPrinter: none is found; ServerNotAnswering: the lookup hangs;
     // else what a document is told, once taken.
     std::optional<PrintError> trouble;
-    bool sendHangs = false;
+    bool sendHangs = false, setUpHangs = false; // the latter deaf to stop requests
+    Paper paper;
     // Documents taken, and hanging workers that ended.
     std::shared_ptr<std::atomic<int>> sent = std::make_shared<std::atomic<int>>(0),
                                       ended = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<bool>> release = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<QStringList> printed = std::make_shared<QStringList>(); // the last document
 
     // Holds a worker as a print server that does not answer would until it is
     // stopped, for at most 10 s so that a fault cannot hang the run; it then
     // answers during shutdown.
     void hang(const std::stop_token &stop) const {
-        for (int i = 0; i < 1000 && !stop.stop_requested(); ++i)
+        for (int i = 0; i < 1000 && !(setUpHangs ? release->load() : stop.stop_requested()); ++i)
             std::this_thread::sleep_for(10ms);
         std::this_thread::sleep_for(20ms);
         ++*ended;
@@ -96,12 +101,18 @@ struct FakeServer {
     PrinterAccess access() const {
         const bool silent = trouble == PrintError::ServerNotAnswering;
         return {[server = *this, silent](std::stop_token stop) -> PrinterOpening {
-                    if (silent)
+                    if (silent || server.setUpHangs)
                         server.hang(stop);
-                    if (server.trouble == PrintError::NoPrinter)
-                        return printFailure(*server.trouble);
-                    auto printer = std::make_unique<FakePrinter>();
-                    printer->deliverBy([server](std::stop_token stop) {
+                    if (server.trouble == PrintError::NoPrinter ||
+                        server.trouble == PrintError::PrinterFailed)
+                        return printFailure(*server.trouble,
+                                            "Office-" + QString("LaserColour").repeated(20) +
+                                                "-Floor3 cannot be used");
+                    auto printer = std::make_unique<FakePrinter>(server.paper);
+                    printer->deliverBy([server, pages = &printer->pages](std::stop_token stop) {
+                        server.printed->clear();
+                        for (const auto &page : *pages)
+                            *server.printed += drawnLines(*page);
                         if (server.sendHangs)
                             server.hang(stop);
                         ++*server.sent;
@@ -129,9 +140,12 @@ struct Window {
     QStringList told() {
         QStringList messages;
         for (QMessageBox *box : form.findChildren<QMessageBox *>()) {
-            if (box->textFormat() != Qt::PlainText)
-                messages << "not plain text";
-            messages << box->text();
+            box->show();
+            auto *label = box->findChild<QLabel *>("qt_msgbox_label");
+            if (box->textFormat() != Qt::PlainText ||
+                label->width() < label->minimumSizeHint().width())
+                messages << "not plain text, or cut off";
+            messages << box->text().remove(QChar(0x200B));
             delete box;
         }
         return messages;
@@ -225,6 +239,8 @@ private slots:
         QTest::newRow("paper with less than a line between the margins stops the print at once")
             << Paper{12240, 2 * kInch + kInch / 20, {0, 0}, 1200} << "" << 0
             << PrintError::NoProgress;
+        QTest::newRow("label paper of 2.25 x 2.2 in, two characters a line, is refused at once")
+            << Paper{3240, 3168, {0, 0}, 1200} << "" << 0 << PrintError::NoProgress;
         QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
             << Paper{2000, 15840, {0, 0}, 1200} << "" << 0 << PrintError::NoProgress;
     }
@@ -285,12 +301,18 @@ private slots:
         QTest::newRow("without a printer the button says so")
             << false << QStringList() << std::optional(PrintError::NoPrinter)
             << "No printer is installed";
+        QTest::newRow("a printer that cannot be used is named whole, however long its name")
+            << false << QStringList() << std::optional(PrintError::PrinterFailed)
+            << "LaserColour-Floor3 cannot be used";
+        QTest::newRow("an amount typed just before printing is on the page")
+            << false << QStringList{"inc1", "1001"} << none << "";
         QTest::newRow("a silent print server is given up on at the time limit")
             << true << QStringList() << std::optional(PrintError::ServerNotAnswering)
             << "not running or not answering";
         QTest::newRow("a paused queue takes the job and says it waits")
             << true << QStringList() << std::optional(PrintError::QueuePaused) << "queue is paused";
-        QTest::newRow("a bad income is named, nothing prints until it is fixed")
+        QTest::newRow(
+            "a bad income typed just before printing is named, nothing prints until fixed")
             << false << QStringList{"inc2", "12x"} << none << "Partners Income is not a number";
         QTest::newRow("a bad expense too")
             << true << QStringList{"c28", "4..5"} << none << "Expense 28 amount is not a number";
@@ -309,12 +331,13 @@ private slots:
         Window window(server);
         for (int i = 0; i + 1 < amounts.size(); i += 2)
             window.form.findChild<QLineEdit *>(amounts[i])->setText(amounts[i + 1]);
-        const auto print = [&] {
-            window.form.Timer1_Timer();
+        bool started = false;
+        const auto print = [&] { // no tick between the typing and the print
             if (menu)
                 window.form.controls().print->trigger();
             else
                 QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+            started = window.form.summaryPrinter().isPrinting(); // a refusal comes at once
             return QTest::qWaitFor([&] { return !window.form.summaryPrinter().isPrinting(); });
         };
 
@@ -324,8 +347,11 @@ private slots:
         QVERIFY2(told.isEmpty() ? messages.isEmpty()
                                 : messages.contains(told) && !messages.contains(u'|'),
                  qPrintable(messages));
-        const bool refused = !amounts.isEmpty();
+        const bool refused = !amounts.isEmpty() && !told.isEmpty();
+        QCOMPARE(started, !refused);
         QCOMPARE(*server.sent, refused || (trouble && trouble != PrintError::QueuePaused) ? 0 : 1);
+        if (!amounts.isEmpty() && !refused)
+            QVERIFY(server.printed->contains("Your Income          : " + amounts[1]));
         if (!refused)
             return;
         // Marked where the user looks, and printed once corrected.
@@ -350,9 +376,11 @@ private slots:
         window->form.controls().timer->start(); // the real timer
 
         QTest::mouseClick(window->form.controls().printSummary, Qt::LeftButton);
-        QTRY_VERIFY(window->form.cursor().shape() == Qt::BusyCursor);
-        window->form.controls().print->trigger(); // one job at a time
-        QVERIFY(window->told().join("").contains("on its way"));
+        QCOMPARE(window->form.cursor().shape(), Qt::BusyCursor);
+        window->form.controls().print->trigger(); // one job at a time, told apart
+        QVERIFY(window->told().join("").contains("still looking for the printer"));
+        QTRY_VERIFY((window->form.controls().print->trigger(),
+                     window->told().join("").contains("on its way")));
         QCOMPARE(window->form.cursor().shape(), Qt::BusyCursor);
         auto *inc3 = window->form.findChild<QLineEdit *>("inc3");
         inc3->clear(); // only a tick puts "0" back
@@ -367,6 +395,73 @@ private slots:
         window.reset();
         QVERIFY(shutdown.elapsed() < 2000);
         QCOMPARE(*server.ended, 1);
+    }
+
+    void aLongPrintIsAskedAboutKeepsItsFiguresAndCanBeStopped() {
+        FakeServer server;
+        server.paper.heightTwips = 2 * kInch + 4000; // about 13 lines a page
+        Window window(server);
+        QPlainTextEdit *notes = window.form.sheet().notes;
+        auto *inc1 = window.form.findChild<QLineEdit *>("inc1");
+        // Typed while the printer is looked for: on the page. Then asked, then
+        // drawn a slice at a time between events: what shows that a slice went
+        // by is the progress, found while the print goes on.
+        const auto print = [&](bool goOn) -> QProgressDialog * {
+            window.told();
+            notes->setPlainText(noteLines(2500).replace('\r', '\n'));
+            inc1->setText("0");
+            QTest::mouseClick(window.form.controls().printSummary, Qt::LeftButton);
+            inc1->setText("1001");
+            QMessageBox *asked = nullptr;
+            (void)QTest::qWaitFor([&] { return (asked = window.form.findChild<QMessageBox *>()); });
+            if (!asked || !asked->text().contains(QRegularExpression("take \\d{3} pages")))
+                return nullptr;
+            for (QAbstractButton *button : asked->buttons()) {
+                if ((asked->buttonRole(button) == QMessageBox::AcceptRole) == goOn)
+                    button->click();
+            }
+            QProgressDialog *progress = nullptr;
+            while (window.form.summaryPrinter().isPrinting() &&
+                   !(progress = window.form.findChild<QProgressDialog *>()))
+                QCoreApplication::processEvents();
+            return progress;
+        };
+        QCOMPARE(print(false), nullptr);
+        QVERIFY(!window.form.summaryPrinter().isPrinting());
+
+        // Typed and ticked in the middle of the drawing: not on these pages.
+        QVERIFY(print(true));
+        inc1->setText("777");
+        notes->clear();
+        window.form.Timer1_Timer();
+        QTRY_VERIFY(!window.form.summaryPrinter().isPrinting());
+        QVERIFY(server.printed->contains("Your Income          : 1001"));
+        QCOMPARE(server.printed->filter("Note ").size(), 2500);
+
+        // Cancelled while drawing: nothing goes.
+        QProgressDialog *progress = print(true);
+        QVERIFY(progress && progress->value() > 0);
+        progress->findChild<QPushButton *>()->click();
+        QVERIFY(!window.form.summaryPrinter().isPrinting());
+        QCOMPARE(*server.sent, 1);
+        QTest::qWait(1); // the question box goes
+        QCOMPARE(window.told(), QStringList());
+    }
+
+    void aPrinterSetUpThatNeverReturnsDoesNotHoldUpTheExit() {
+        FakeServer server;
+        server.setUpHangs = true;
+        auto window = std::make_unique<Window>(server);
+        QTest::mouseClick(window->form.controls().printSummary, Qt::LeftButton);
+
+        QElapsedTimer shutdown;
+        shutdown.start();
+        window->commands.mnuexit_Click();
+        window.reset();
+        QVERIFY(shutdown.elapsed() < 2000);
+        QVERIFY(WorkerThreads::abandoned() > 0);
+        *server.release = true; // the server lets go at last: nothing is told of it
+        QTRY_COMPARE(WorkerThreads::abandoned(), 0);
     }
 };
 

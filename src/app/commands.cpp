@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace tallaby::app {
@@ -60,40 +61,105 @@ void Form1Commands::mnuPrint_Click() {
 
 void Form1Commands::printSummary() {
     using printing::PrintStatus;
-    // A summary behind the worksheet would put stale figures on paper.
-    const auto current = [form = QPointer<ui::Form1>(&m_form)]() -> PrintStatus {
-        const QString why = form ? form->whySummaryIsNotCurrent() : QString();
+    const QPointer<Form1Commands> self(this); // the printer may outlive the commands
+    printing::PrintRequest request;
+    // The paper carries what the fields hold now: the tick first, with its
+    // repairs, and a summary still behind after it is refused. The form owns
+    // the printer, so it is there whenever this is asked.
+    request.freshen = [form = &m_form]() -> PrintStatus {
+        form->Timer1_Timer();
+        const QString why = form->whySummaryIsNotCurrent();
         if (why.isEmpty())
             return printing::printOk();
         return printing::printFailure(printing::PrintError::NotCurrent, why);
     };
-    printing::SummaryPrinter &printer = m_form.summaryPrinter();
-    if (printer.isPrinting())
-        return reportPrint(printing::printFailure(printing::PrintError::Busy));
-    if (const PrintStatus ready = current(); !ready)
-        return reportPrint(ready);
-
+    request.done = [self](const PrintStatus &printed) {
+        if (!self)
+            return;
+        // Maybe from its own Cancel button: it goes once that is done.
+        if (self->m_progress) {
+            self->m_progress->deleteLater();
+            self->m_progress = nullptr;
+        }
+        self->m_form.unsetCursor();
+        self->reportPrint(printed);
+    };
+    request.progress = [self](int drawn, int total) {
+        if (self)
+            self->showProgress(drawn, total);
+    };
+    request.confirmLarge = [self](int pages, std::function<void(bool)> answer) {
+        if (self)
+            self->confirmLargePrint(pages, std::move(answer));
+    };
+    if (const PrintStatus started = m_form.summaryPrinter().print(std::move(request)); !started)
+        return reportPrint(started);
     // The window stays usable; the pointer says a summary is on its way.
     m_form.setCursor(Qt::BusyCursor);
-    printer.print(
-        [self = QPointer<Form1Commands>(this)](const PrintStatus &printed) {
-            if (!self)
-                return;
-            self->m_form.unsetCursor();
-            self->reportPrint(printed);
-        },
-        current);
 }
 
+void Form1Commands::showProgress(int drawn, int total) {
+    if (!m_progress) {
+        // Shown only once the drawing has taken longer than a moment.
+        m_progress = new QProgressDialog(tr("Drawing the pages of the summary..."), tr("Cancel"), 0,
+                                         total, &m_form);
+        m_progress->setWindowTitle(tr("Print Summary"));
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumDuration(500);
+        connect(m_progress, &QProgressDialog::canceled, &m_form.summaryPrinter(),
+                &printing::SummaryPrinter::cancel);
+    }
+    m_progress->setLabelText(tr("Drawing page %L1 of %L2 of the summary...").arg(drawn).arg(total));
+    m_progress->setValue(drawn);
+}
+
+void Form1Commands::confirmLargePrint(int pages, std::function<void(bool)> answer) {
+    auto *box =
+        new QMessageBox(QMessageBox::Question, tr("Print Summary"),
+                        tr("The summary will take %L1 pages. Print all of them?").arg(pages),
+                        QMessageBox::NoButton, &m_form);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *print = box->addButton(tr("Print %L1 Pages").arg(pages), QMessageBox::AcceptRole);
+    box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(QMessageBox::Cancel);
+    connect(box, &QMessageBox::finished, this,
+            [box, print, answer] { answer(box->clickedButton() == print); });
+    box->open();
+}
+
+namespace {
+
+// A run of text with nowhere to break it (a long printer name, a path) gets
+// invisible break points, so the message box wraps it instead of cutting it off.
+QString breakableRuns(const QString &text) {
+    constexpr int kLongestRun = 30;
+    QString out;
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestRun) {
+            out += QChar(0x200B); // zero-width space
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 void Form1Commands::reportPrint(const printing::PrintStatus &printed) {
-    if (printed)
+    if (printed || printed.failure().error == printing::PrintError::Cancelled)
         return;
     const QString title = tr("Print Summary");
     const QString message = printed.failure().message();
     if (m_tellUser)
         return m_tellUser(title, message);
     // What the print system says is shown as it was said, never as markup.
-    auto *box = new QMessageBox(QMessageBox::Warning, title, message, QMessageBox::Ok, &m_form);
+    auto *box = new QMessageBox(QMessageBox::Warning, title, breakableRuns(message),
+                                QMessageBox::Ok, &m_form);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QUrl>
 
+class QProgressDialog;
+
 namespace tallaby::ui {
 class Form1;
 class frmSplash;
@@ -46,6 +48,8 @@ public slots:
 
 private:
     void printSummary();
+    void showProgress(int drawn, int total);
+    void confirmLargePrint(int pages, std::function<void(bool)> answer);
     void reportPrint(const printing::PrintResult<printing::Done> &printed);
 
     ui::Form1 &m_form;
@@ -53,6 +57,7 @@ private:
     UrlOpener m_openUrl;
     Notifier m_tellUser;
     QPointer<ui::frmSplash> m_about;
+    QPointer<QProgressDialog> m_progress; // while a long print is drawn
 };
 
 } // namespace tallaby::app

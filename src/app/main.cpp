@@ -1,5 +1,6 @@
 #include "app/commands.h"
 #include "identity.h"
+#include "printing/workerthreads.h"
 #include "ui/form1.h"
 
 #include <cstdio>
@@ -70,8 +71,20 @@ int main(int argc, char *argv[]) {
     // Lets the desktop match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tallaby::kApplicationId));
 
-    tallaby::ui::Form1 form;
-    tallaby::app::Form1Commands commands(form);
-    form.showCentred();
-    return app.exec();
+    int status = 0;
+    {
+        tallaby::ui::Form1 form;
+        tallaby::app::Form1Commands commands(form);
+        form.showCentred();
+        status = app.exec();
+    }
+    // A print server that hangs inside the printer set-up holds its worker where
+    // nothing can interrupt it. The window is gone and no spool is left; end now
+    // rather than when the server lets go, and before static destructors pull the
+    // print stack out from under that thread.
+    if (tallaby::printing::WorkerThreads::abandoned() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

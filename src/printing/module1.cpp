@@ -2,13 +2,15 @@
 
 #include <cmath>
 #include <limits>
-#include <optional>
+#include <QFontMetricsF>
+#include <QPaintDevice>
 
 namespace tallaby::printing::Module1 {
 
 namespace {
 
 const QString kSpace = QStringLiteral(" ");
+constexpr double kTwipsPerInch = 1440.0;
 
 PrintFailure overflow() {
     return printFailure(PrintError::Overflow);
@@ -53,191 +55,191 @@ PrintResult<qint32> physicalOffset(PrinterService &printer, Axis axis) {
     return roundHalfEven(*twips);
 }
 
-// Drops the open document unless the routine got to the end of it.
-class DocumentGuard {
-public:
-    explicit DocumentGuard(PrinterService &printer)
-        : m_printer(printer) {}
-    ~DocumentGuard() {
-        if (m_open)
-            (void)m_printer.abortDocument();
-    }
-    DocumentGuard(const DocumentGuard &) = delete;
-    DocumentGuard &operator=(const DocumentGuard &) = delete;
-
-    void opened() { m_open = true; }
-    void closed() { m_open = false; }
-
-private:
-    PrinterService &m_printer;
-    bool m_open = false;
-};
-
-class CacheRelease {
-public:
-    explicit CacheRelease(SummaryLayout &control)
-        : m_control(control) {}
-    ~CacheRelease() { m_control.releaseCache(); }
-    CacheRelease(const CacheRelease &) = delete;
-    CacheRelease &operator=(const CacheRelease &) = delete;
-
-private:
-    SummaryLayout &m_control;
-};
-
 // Printing text opens the document even when it then fails to print the text, so
-// the guard must drop it either way.
-PrintStatus openDocument(PrinterService &printer, DocumentGuard &document) {
-    document.opened();
+// the caller must drop it either way.
+PrintStatus openDocument(PrinterService &printer, bool &open) {
+    open = true;
     return printer.printText(kSpace);
+}
+
+// A summary line needs room for the summary's longest label, twenty characters,
+// and for one line's height; paper with less prints nothing, not scraps.
+constexpr int kNarrowestLineCharacters = 20;
+
+bool holdsALine(const TwipsRect &rect, const QFont &font, const QPaintDevice &device) {
+    const QFontMetricsF metrics(font, &device);
+    const double width = metrics.averageCharWidth() * kNarrowestLineCharacters * kTwipsPerInch /
+                         device.logicalDpiX();
+    const double height = metrics.height() * kTwipsPerInch / device.logicalDpiY();
+    return qint64(rect.right) - rect.left >= width && qint64(rect.bottom) - rect.top >= height;
 }
 
 } // namespace
 
+PrintResult<TwipsRect> printRectangle(PrinterService &printer, const Margins &margins) {
+    // Physical offsets in whole twips, each from its own reading of the page.
+    const auto leftOffset = physicalOffset(printer, Axis::X);
+    if (!leftOffset)
+        return leftOffset.failure();
+    const auto topOffset = physicalOffset(printer, Axis::Y);
+    if (!topOffset)
+        return topOffset.failure();
+    const auto pageWidth = printer.paperWidth();
+    if (!pageWidth)
+        return pageWidth.failure();
+    const auto pageHeight = printer.paperHeight();
+    if (!pageHeight)
+        return pageHeight.failure();
+    // Left, top, right, bottom, relative to the printable area.
+    const PrintResult<qint32> edges[] = {
+        subtract(margins.left, *leftOffset), subtract(margins.top, *topOffset),
+        subtract(subtract(*pageWidth, margins.right), *leftOffset),
+        subtract(subtract(*pageHeight, margins.bottom), *topOffset)};
+    for (const auto &edge : edges) {
+        if (!edge)
+            return edge.failure();
+    }
+    return TwipsRect{*edges[0], *edges[1], *edges[2], *edges[3]};
+}
+
 PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterService &printer,
                                             qint32 leftMargin, qint32 rightMargin) {
-    DocumentGuard document(printer);
+    bool open = false;
+    const auto fail = [&](const PrintFailure &failure) -> PrintResult<qint32> {
+        if (open)
+            (void)printer.abortDocument();
+        return failure;
+    };
     // A document gives the page's device context; sizes in twips.
-    if (auto status = openDocument(printer, document); !status)
-        return status.failure();
+    if (auto status = openDocument(printer, open); !status)
+        return fail(status.failure());
     if (auto status = printer.useTwips(); !status)
-        return status.failure();
-
-    auto leftOffset = physicalOffset(printer, Axis::X);
-    if (!leftOffset)
-        return leftOffset;
-
-    // The edges relative to the printable area; the offset cancels in the width.
-    auto leftEdge = subtract(leftMargin, *leftOffset);
-    if (!leftEdge)
-        return leftEdge;
-    auto pageWidth = printer.paperWidth();
-    if (!pageWidth)
-        return pageWidth;
-    auto rightEdge = subtract(subtract(*pageWidth, rightMargin), *leftOffset);
-    if (!rightEdge)
-        return rightEdge;
-    auto lineWidth = subtract(*rightEdge, *leftEdge);
+        return fail(status.failure());
+    // The offset cancels in the width.
+    const auto rect = printRectangle(printer, {leftMargin, 0, rightMargin, 0});
+    if (!rect)
+        return fail(rect.failure());
+    const auto lineWidth = subtract(rect->right, rect->left);
     if (!lineWidth)
-        return lineWidth;
+        return fail(lineWidth.failure());
 
     // The printer's own metrics become the control's target device.
     auto target = printer.createTargetDevice();
     if (!target)
-        return target.failure();
+        return fail(target.failure());
     control.setTargetDevice(*target, *lineWidth);
 
     // Start-up prints nothing.
-    document.closed();
     if (auto status = printer.abortDocument(); !status)
         return status.failure();
-
     return *lineWidth;
+}
+
+SummaryPages::SummaryPages(SummaryLayout &control, PrinterService &printer)
+    : m_control(control)
+    , m_printer(printer)
+    , m_length(control.length()) {}
+
+SummaryPages::~SummaryPages() {
+    if (m_open)
+        (void)m_printer.abortDocument();
+    m_control.releaseCache();
+}
+
+PrintResult<std::unique_ptr<SummaryPages>>
+SummaryPages::begin(SummaryLayout &control, PrinterService &printer, const Margins &margins) {
+    std::unique_ptr<SummaryPages> pages(new SummaryPages(control, printer));
+    if (auto status = openDocument(printer, pages->m_open); !status)
+        return status.failure();
+    if (auto status = printer.useTwips(); !status)
+        return status.failure();
+    const auto rect = printRectangle(printer, margins);
+    if (!rect)
+        return rect.failure();
+    pages->m_range.rect = *rect;
+
+    // The page rectangle.
+    const auto printableWidth = printer.printableWidth();
+    if (!printableWidth)
+        return printableWidth.failure();
+    const auto pageRight = roundHalfEven(*printableWidth);
+    if (!pageRight)
+        return pageRight.failure();
+    const auto printableHeight = printer.printableHeight();
+    if (!printableHeight)
+        return printableHeight.failure();
+    const auto pageBottom = roundHalfEven(*printableHeight);
+    if (!pageBottom)
+        return pageBottom.failure();
+    pages->m_range.page = {0, 0, *pageRight, *pageBottom};
+
+    if (auto status = pages->fillPage(); !status)
+        return status.failure();
+    // Margins that meet or cross, or leave less than a line, print nothing.
+    if (!holdsALine(*rect, control.font(), *pages->m_range.target))
+        return printFailure(PrintError::NoProgress);
+    return pages;
+}
+
+// Drawn on and measured on the current page, from two readings.
+PrintStatus SummaryPages::fillPage() {
+    const auto drawOn = m_printer.deviceContext();
+    if (!drawOn)
+        return drawOn.failure();
+    const auto measureOn = m_printer.deviceContext();
+    if (!measureOn)
+        return measureOn.failure();
+    m_range.painter = drawOn->painter;
+    m_range.target = measureOn->device;
+    return printOk();
+}
+
+int SummaryPages::pageCount() {
+    return m_control.pageCount(m_range, *m_range.target);
+}
+
+PrintResult<bool> SummaryPages::drawPage() {
+    const auto next = m_control.render(m_range);
+    if (!next)
+        return next.failure();
+    ++m_drawn;
+    if (*next >= m_length)
+        return true;
+    if (*next <= m_range.first)
+        return printFailure(PrintError::NoProgress);
+    m_range.first = *next;
+    if (auto status = m_printer.newPage(); !status)
+        return status.failure();
+    if (auto status = m_printer.printText(kSpace); !status)
+        return status.failure();
+    if (auto status = fillPage(); !status)
+        return status.failure();
+    return false;
+}
+
+PrintStatus SummaryPages::end() {
+    m_open = false;
+    if (auto status = m_printer.endDocument(); !status) {
+        // Whatever the printer kept of a document it did not take is dropped.
+        (void)m_printer.abortDocument();
+        return status;
+    }
+    return printOk();
 }
 
 PrintStatus PrintSummaryPages(SummaryLayout &control, PrinterService &printer, qint32 leftMargin,
                               qint32 topMargin, qint32 rightMargin, qint32 bottomMargin) {
-    CacheRelease release(control); // on every path, failures included
-    DocumentGuard document(printer);
-
-    if (auto status = openDocument(printer, document); !status)
-        return status;
-    if (auto status = printer.useTwips(); !status)
-        return status;
-
-    // Physical offsets in whole twips, each from its own reading of the page.
-    auto leftOffset = physicalOffset(printer, Axis::X);
-    if (!leftOffset)
-        return leftOffset.failure();
-    auto topOffset = physicalOffset(printer, Axis::Y);
-    if (!topOffset)
-        return topOffset.failure();
-
-    // The print rectangle: left, top, right, bottom.
-    RenderRange range;
-    auto left = subtract(leftMargin, *leftOffset);
-    if (!left)
-        return left.failure();
-    auto top = subtract(topMargin, *topOffset);
-    if (!top)
-        return top.failure();
-    auto pageWidth = printer.paperWidth();
-    if (!pageWidth)
-        return pageWidth.failure();
-    auto right = subtract(subtract(*pageWidth, rightMargin), *leftOffset);
-    if (!right)
-        return right.failure();
-    auto pageHeight = printer.paperHeight();
-    if (!pageHeight)
-        return pageHeight.failure();
-    auto bottom = subtract(subtract(*pageHeight, bottomMargin), *topOffset);
-    if (!bottom)
-        return bottom.failure();
-    range.rect = {*left, *top, *right, *bottom};
-    // Margins that meet or cross leave nothing to print on, not a blank success.
-    if (*right <= *left || *bottom <= *top)
-        return printFailure(PrintError::NoProgress);
-
-    // The page rectangle.
-    auto printableWidth = printer.printableWidth();
-    if (!printableWidth)
-        return printableWidth.failure();
-    auto pageRight = roundHalfEven(*printableWidth);
-    if (!pageRight)
-        return pageRight.failure();
-    auto printableHeight = printer.printableHeight();
-    if (!printableHeight)
-        return printableHeight.failure();
-    auto pageBottom = roundHalfEven(*printableHeight);
-    if (!pageBottom)
-        return pageBottom.failure();
-    range.page = {0, 0, *pageRight, *pageBottom};
-
-    // Drawn on and measured on the current page, from two readings.
-    auto fillPages = [&]() -> PrintStatus {
-        auto drawOn = printer.deviceContext();
-        if (!drawOn)
-            return drawOn.failure();
-        auto measureOn = printer.deviceContext();
-        if (!measureOn)
-            return measureOn.failure();
-        range.painter = drawOn->painter;
-        range.target = measureOn->device;
-        return printOk();
-    };
-    if (auto status = fillPages(); !status)
-        return status;
-    range.first = 0;
-    range.last = -1;
-
-    // Read once: the summary does not change while this runs.
-    const qint32 length = control.length();
-
-    // One pass per page.
+    auto pages =
+        SummaryPages::begin(control, printer, {leftMargin, topMargin, rightMargin, bottomMargin});
+    if (!pages)
+        return pages.failure();
     for (;;) {
-        auto next = control.render(range);
-        if (!next)
-            return next.failure();
-        if (*next >= length)
-            break;
-        if (*next <= range.first)
-            return printFailure(PrintError::NoProgress);
-        range.first = *next;
-        if (auto status = printer.newPage(); !status)
-            return status;
-        if (auto status = printer.printText(kSpace); !status)
-            return status;
-        if (auto status = fillPages(); !status)
-            return status;
+        const auto last = (*pages)->drawPage();
+        if (!last)
+            return last.failure();
+        if (*last)
+            return (*pages)->end();
     }
-
-    document.closed();
-    if (auto status = printer.endDocument(); !status) {
-        // Whatever the printer kept of a document it did not take is dropped.
-        (void)printer.abortDocument();
-        return status;
-    }
-    return printOk();
 }
 
 } // namespace tallaby::printing::Module1

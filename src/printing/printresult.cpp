@@ -39,6 +39,11 @@ QString PrintFailure::message() const {
     case PrintError::NoProgress:
         return tr("The paper of this printer is too small for the summary between one-inch "
                   "margins, so nothing was printed.");
+    case PrintError::StillLooking:
+        return tr("The summary printed a moment ago is still looking for the printer. Wait until "
+                  "it has been found, then print again.");
+    case PrintError::Cancelled:
+        return tr("The print was cancelled, so nothing was printed.");
     case PrintError::Busy:
         return tr("The summary is already on its way to the printer. Wait until it has gone, "
                   "then print again.");

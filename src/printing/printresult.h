@@ -20,7 +20,9 @@ enum class PrintError {
     NoDocument,         // a page operation came while no document was open
     Overflow,           // a layout length left the 32-bit range
     NoProgress,         // a page pass rendered nothing: no line fits between the margins
-    Busy,               // a print command came while a summary was still being sent
+    StillLooking,       // a print command came while the last one still looked for the printer
+    Busy,               // a print command came while a summary was on its way to the printer
+    Cancelled,          // the user stopped the print before it was sent
     NotCurrent,         // the summary is behind the worksheet; detail names why
 };
 

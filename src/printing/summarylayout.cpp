@@ -60,7 +60,7 @@ public:
     };
 
     Lines(const QString &text, const QFont &font, int resolution, qint32 lineWidthTwips,
-          Lines *reuse)
+          const Lines *reuse)
         : m_font(font)
         , m_resolution(resolution)
         , m_lineWidthTwips(lineWidthTwips)
@@ -85,12 +85,12 @@ public:
         qreal widest = m_width;
         for (std::size_t i = 0; i < paragraphs.size(); ++i) {
             const Paragraph &p = paragraphs[i];
-            std::unique_ptr<QTextLayout> layout;
+            // Shared, not taken: a print may still be drawing the old lines.
+            std::shared_ptr<const QTextLayout> layout;
             if (i < head)
-                layout = std::move(reuse->m_paragraphs[i]);
+                layout = reuse->m_paragraphs[i];
             else if (i >= paragraphs.size() - tail)
-                layout = std::move(
-                    reuse->m_paragraphs[reuse->m_paragraphs.size() - (paragraphs.size() - i)]);
+                layout = reuse->m_paragraphs[reuse->m_paragraphs.size() - (paragraphs.size() - i)];
             else
                 layout = layOut(text.mid(p.start, p.length), font);
             const int paragraph = static_cast<int>(m_paragraphs.size());
@@ -134,7 +134,7 @@ public:
     }
 
 private:
-    std::unique_ptr<QTextLayout> layOut(const QString &paragraph, const QFont &font) const {
+    std::shared_ptr<const QTextLayout> layOut(const QString &paragraph, const QFont &font) const {
         auto layout = std::make_unique<QTextLayout>(paragraph, font, &m_device.metrics());
         QTextOption option;
         option.setWrapMode(m_width > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere
@@ -159,7 +159,7 @@ private:
     qint32 m_lineWidthTwips;
     TargetDevice m_device; // what new paragraphs are measured on
     qreal m_width;
-    std::vector<std::unique_ptr<QTextLayout>> m_paragraphs;
+    std::vector<std::shared_ptr<const QTextLayout>> m_paragraphs;
     std::vector<qreal> m_paragraphTops;
     std::vector<Line> m_lines;
     QSizeF m_size;
@@ -220,7 +220,7 @@ qreal SummaryLayout::scaleFor(const QPaintDevice &screen) const {
 
 void SummaryLayout::relayout() {
     const int resolution = m_target ? m_target->resolution() : kReferenceResolution;
-    m_lines = std::make_unique<Lines>(m_text, m_font, resolution, lineWidth(), m_lines.get());
+    m_lines = std::make_shared<const Lines>(m_text, m_font, resolution, lineWidth(), m_lines.get());
     m_renderCache.reset();
     emit layoutChanged();
 }
@@ -229,13 +229,58 @@ const SummaryLayout::Lines &SummaryLayout::linesFor(int resolution, qint32 lineW
     if (m_lines->isFor(resolution, lineWidthTwips))
         return *m_lines;
     if (!m_renderCache || !m_renderCache->isFor(resolution, lineWidthTwips))
-        m_renderCache = std::make_unique<Lines>(m_text, m_font, resolution, lineWidthTwips,
-                                                m_renderCache.get());
+        m_renderCache = std::make_shared<const Lines>(m_text, m_font, resolution, lineWidthTwips,
+                                                      m_renderCache.get());
     return *m_renderCache;
 }
 
 void SummaryLayout::releaseCache() {
     m_renderCache.reset();
+}
+
+std::unique_ptr<SummaryLayout> SummaryLayout::snapshot() const {
+    std::unique_ptr<SummaryLayout> copy(new SummaryLayout(*this));
+    return copy;
+}
+
+SummaryLayout::SummaryLayout(const SummaryLayout &other)
+    : QObject(nullptr)
+    , m_text(other.m_text)
+    , m_font(other.m_font)
+    , m_target(other.m_target)
+    , m_targetLineWidth(other.m_targetLineWidth)
+    , m_screenLineWidth(other.m_screenLineWidth)
+    , m_lines(other.m_lines)
+    , m_renderCache(other.m_renderCache) {}
+
+// The lines one pass draws: from the line holding `first` while they fit in `rect`.
+struct SummaryLayout::Pass {
+    const Lines &lines;
+    QRectF rect; // device units
+    std::size_t begin;
+    std::size_t end;
+};
+
+SummaryLayout::Pass SummaryLayout::pass(const RenderRange &range, const QPaintDevice &device) {
+    const int res = device.logicalDpiY();
+    const qint64 widthTwips = qint64(range.rect.right) - range.rect.left;
+    const Lines &lines =
+        linesFor(res, static_cast<qint32>(std::clamp<qint64>(widthTwips, 0, INT32_MAX)));
+    const QRectF rect(
+        QPointF(twipsToUnits(range.rect.left, res), twipsToUnits(range.rect.top, res)),
+        QPointF(twipsToUnits(range.rect.right, res), twipsToUnits(range.rect.bottom, res)));
+    const auto &all = lines.lines();
+    const std::size_t begin = lines.lineAt(std::max<qint32>(range.first, 0));
+    const qreal startTop = all[begin].top;
+    std::size_t i = begin;
+    for (; i < all.size(); ++i) {
+        const auto &line = all[i];
+        if (range.last >= 0 && line.start >= range.last)
+            break;
+        if (line.top + line.height - startTop > rect.height() + kFitTolerance)
+            break;
+    }
+    return Pass{lines, rect, begin, i};
 }
 
 PrintResult<qint32> SummaryLayout::render(const RenderRange &range) {
@@ -245,37 +290,38 @@ PrintResult<qint32> SummaryLayout::render(const RenderRange &range) {
         return length();
 
     const QPaintDevice &device = range.target ? *range.target : *range.painter->device();
+    const auto drawn = pass(range, device);
     const int res = device.logicalDpiY();
-    const qint64 widthTwips = qint64(range.rect.right) - range.rect.left;
-    const Lines &lines =
-        linesFor(res, static_cast<qint32>(std::clamp<qint64>(widthTwips, 0, INT32_MAX)));
-
-    const QRectF rect(
-        QPointF(twipsToUnits(range.rect.left, res), twipsToUnits(range.rect.top, res)),
-        QPointF(twipsToUnits(range.rect.right, res), twipsToUnits(range.rect.bottom, res)));
     const QRectF page(
         QPointF(twipsToUnits(range.page.left, res), twipsToUnits(range.page.top, res)),
         QPointF(twipsToUnits(range.page.right, res), twipsToUnits(range.page.bottom, res)));
     // A clip that ends exactly where the next line begins lets Qt emit that line too,
     // invisible but extractable from the page; one device pixel less keeps it out.
-    const QRectF clip = rect.intersected(page).adjusted(0, 0, -1, -1);
+    const QRectF clip = drawn.rect.intersected(page).adjusted(0, 0, -1, -1);
 
-    const auto &all = lines.lines();
-    std::size_t i = lines.lineAt(std::max<qint32>(range.first, 0));
-    const qreal startTop = all[i].top;
+    const auto &all = drawn.lines.lines();
+    const qreal startTop = all[drawn.begin].top;
     QPainter &painter = *range.painter;
     painter.save();
     painter.setClipRect(clip, Qt::IntersectClip);
-    for (; i < all.size(); ++i) {
-        const auto &line = all[i];
-        if (range.last >= 0 && line.start >= range.last)
-            break;
-        if (line.top + line.height - startTop > rect.height() + kFitTolerance)
-            break;
-        lines.draw(painter, i, QPointF(rect.left(), rect.top() - startTop));
-    }
+    for (std::size_t i = drawn.begin; i < drawn.end; ++i)
+        drawn.lines.draw(painter, i, QPointF(drawn.rect.left(), drawn.rect.top() - startTop));
     painter.restore();
-    return i < all.size() ? all[i].start : length();
+    return drawn.end < all.size() ? all[drawn.end].start : length();
+}
+
+int SummaryLayout::pageCount(RenderRange range, const QPaintDevice &device) {
+    int pages = 1;
+    while (range.first < length()) {
+        const auto next = pass(range, device);
+        if (next.end == next.begin)
+            return pages; // nothing fits: render() stops there
+        if (next.end >= next.lines.lines().size())
+            break;
+        range.first = next.lines.lines()[next.end].start;
+        ++pages;
+    }
+    return pages;
 }
 
 void SummaryLayout::paint(QPainter &painter, qreal scale, const QRectF &exposed) const {

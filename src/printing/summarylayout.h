@@ -97,6 +97,14 @@ public:
     PrintResult<qint32> render(const RenderRange &range);
     // Drops what render() cached for another device or width.
     void releaseCache();
+    // How many passes render() would make from range.first, measured on `device`,
+    // without drawing.
+    int pageCount(RenderRange range, const QPaintDevice &device);
+
+    // The text and its lines as they stand now, kept whatever this layout does
+    // later: what a print draws its pages from while ticks go on. Cheap: the
+    // lines are shared, not laid out again.
+    std::unique_ptr<SummaryLayout> snapshot() const;
 
     // For the screen: device units per inch of the layout, the laid-out size in
     // those units, and the factor that shows it at true size on `screen`.
@@ -115,8 +123,11 @@ signals:
 
 private:
     class Lines;
+    struct Pass;
 
+    SummaryLayout(const SummaryLayout &other);
     void relayout();
+    Pass pass(const RenderRange &range, const QPaintDevice &device);
     const Lines &linesFor(int resolution, qint32 lineWidthTwips);
 
     QString m_text;
@@ -124,8 +135,9 @@ private:
     std::optional<TargetDevice> m_target;
     qint32 m_targetLineWidth = 0;
     qint32 m_screenLineWidth = kDefaultScreenLineWidth;
-    std::unique_ptr<Lines> m_lines;
-    std::unique_ptr<Lines> m_renderCache;
+    // Shared with snapshots; never changed once made.
+    std::shared_ptr<const Lines> m_lines;
+    std::shared_ptr<const Lines> m_renderCache;
 };
 
 } // namespace tallaby::printing

@@ -381,12 +381,8 @@ void Form1::changeEvent(QEvent *event) {
 
 void Form1::Form_Load() {
     worksheet::applyStartValues(*this);
-    // Arial 10 pt at once. The printer's line width follows once the printer
-    // answers; the search starts from the event loop, once the window is up, so
-    // loading the print stack never competes with showing the window.
-    m_sheet.summary->layout().setFont(QStringLiteral("Arial"), 10);
-    QTimer::singleShot(0, m_printing.get(),
-                       [printer = m_printing.get()] { printer->startLayout(); });
+    // Arial 10 pt at once; the printer's line width once the printer answers.
+    m_printing->startLayout();
 }
 
 void Form1::Timer1_Timer() {
