@@ -36,7 +36,6 @@ protected:
 
 private:
     void createUi();
-    void applyColours();
     void unload();
 
     QGroupBox *m_frame = nullptr;
