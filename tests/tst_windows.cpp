@@ -360,12 +360,12 @@ private slots:
         QApplication::setPalette(palette);
         QCoreApplication::processEvents();
         const QPalette now = QGuiApplication::palette();
+        const QImage markedShot = marked->grab().toImage();
         const QString worst = unreadable(m_form.get()) + unreadable(&about) + unseen(m_form.get());
         const QColor aboutFace = backgroundOf(about.findChild<QWidget *>("lblVersion"));
         const QColor frame2 = backgroundOf(m_form->findChild<QWidget *>("Frame2"));
         const QColor total1 = backgroundOf(m_form->findChild<QWidget *>("total1"));
         const QColor tint = marked->palette().color(QPalette::Base);
-        const QImage markedShot = marked->grab().toImage();
         const QColor result = edit("tottake")->palette().color(QPalette::Text);
         const QColor name =
             about.findChild<QWidget *>("lblProductName")->palette().color(QPalette::WindowText);
@@ -383,9 +383,10 @@ private slots:
         const QColor base = now.color(QPalette::Base), text = now.color(QPalette::Text);
         for (const QColor &fill : {total1, tint})
             QVERIFY(ui::contrastRatio(fill, base) < ui::contrastRatio(fill, text));
-        const int y = markedShot.height() / 2, inside = markedShot.width() - 5;
-        QVERIFY(ui::contrastRatio(markedShot.pixelColor(0, y), markedShot.pixelColor(inside, y)) >=
-                3); // its edge, seen without colour
+        const int y = markedShot.height() / 2, right = markedShot.width() - 5;
+        QVERIFY(ui::contrastRatio(markedShot.pixelColor(right + 1, 3),
+                                  markedShot.pixelColor(right, y)) >=
+                3); // its corner flag, seen without colour
         QVERIFY(ui::contrastRatio(result, base) < ui::contrastRatio(text, base)); // greyed
         const QColor highlight = now.color(QPalette::Highlight);
         QVERIFY(ui::contrastRatio(highlight, aboutFace) >= 3
