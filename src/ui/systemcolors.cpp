@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <qdrawutil.h>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -78,6 +79,13 @@ bool infoIsDarkened(const QPalette &palette) {
 // reaches `minimum` against every colour in `against`; the best it gets if
 // it never does.
 QColor reaching(const QColor &from, const QList<QColor> &against, double minimum) {
+    // Asked again on every paint of every field, with a handful of answers.
+    static QHash<QList<QRgb>, QRgb> known;
+    QList<QRgb> key{from.rgb(), QRgb(minimum * 100)};
+    for (const QColor &other : against)
+        key << other.rgb();
+    if (const auto it = known.constFind(key); it != known.cend())
+        return QColor(*it);
     const auto worst = [&against](const QColor &c) {
         double ratio = 21;
         for (const QColor &other : against)
@@ -96,6 +104,9 @@ QColor reaching(const QColor &from, const QList<QColor> &against, double minimum
             }
         }
     }
+    if (known.size() > 1000) // a picture's many colours, or many schemes
+        known.clear();
+    known.insert(key, best.rgb());
     return best;
 }
 
