@@ -138,8 +138,8 @@ void Form1::createUi() {
         widget->setObjectName(entry.name);
         widget->setGeometry(entry.rect.toPixels());
         if (entry.look & Result) {
-            // Greyed as designed but not disabled: the grey is darkened to
-            // read, and these are the figures the user came for.
+            // Greyed like a disabled control's text, darkened to read, but not
+            // disabled: these are the figures the user came for.
             if (auto *edit = qobject_cast<QLineEdit *>(widget))
                 edit->setReadOnly(true);
             widget->setFocusPolicy(Qt::NoFocus);
