@@ -19,6 +19,7 @@ public:
 
     void setFill(SystemColor fill) {
         m_fill = fill;
+        setFillOf(this, fill);
         this->update();
     }
     SystemColor fill() const { return m_fill; }

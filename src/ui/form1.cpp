@@ -41,16 +41,6 @@ namespace {
 
 constexpr int kTickMilliseconds = 500;
 
-// Frames whose back colour differs from the usual button face.
-struct FrameColour {
-    const char *name;
-    SystemColor colour;
-};
-constexpr FrameColour kFrameColours[] = {
-    {"Frame1", SystemColor::ThreeDLight},
-    {"Frame2", SystemColor::ActiveBorder},
-};
-
 // Return and Enter press a focused button, as Space does; neither is a
 // default button, so Qt's own buttons would let them pass.
 class CommandButton final : public QPushButton {
@@ -157,7 +147,7 @@ Form1::~Form1() = default;
 void Form1::createUi() {
     auto *client = new Filled<QWidget>(this);
     client->setObjectName(QStringLiteral("Form1Client"));
-    client->setFill(SystemColor::InactiveCaptionText);
+    client->setFill(fillOf(QStringLiteral("Form1")));
     // Before the controls exist, so none of them has to take a font change.
     client->setFont(fittingFont());
     setCentralWidget(client);
@@ -168,8 +158,8 @@ void Form1::createUi() {
         widget->setObjectName(entry.name);
         widget->setGeometry(entry.rect.toPixels());
         if (entry.look & Result) {
-            // Not disabled: greyed-out text would be unreadable, and these
-            // are the figures the user came for.
+            // Greyed like a disabled control's text, darkened to read, but not
+            // disabled: these are the figures the user came for.
             if (auto *edit = qobject_cast<QLineEdit *>(widget))
                 edit->setReadOnly(true);
             widget->setFocusPolicy(Qt::NoFocus);
@@ -283,32 +273,32 @@ void Form1::applyColours() {
     for (const LayoutEntry &entry : form1Layout()) {
         QWidget *widget = control(entry.name);
         switch (entry.kind) {
-        case ControlKind::Frame: {
-            SystemColor colour = SystemColor::ButtonFace;
-            for (const FrameColour &frame : kFrameColours) {
-                if (entry.name == QLatin1String(frame.name))
-                    colour = frame.colour;
-            }
-            static_cast<Filled<QGroupBox> *>(widget)->setFill(colour);
+        case ControlKind::Frame:
+            static_cast<Filled<QGroupBox> *>(widget)->setFill(fillOf(entry.name));
             break;
-        }
         case ControlKind::Label:
-            if (entry.look & WindowColours)
-                setColors(widget, SystemColor::Window, SystemColor::WindowText);
-            else if (entry.look & InfoBackground)
-                setColors(widget, SystemColor::InfoBackground, SystemColor::InfoText);
-            else
-                setColors(widget, SystemColor::ButtonFace, SystemColor::ButtonText);
+            // Labels are boxes of button face, which show only on frames of another colour.
+            setPaint(widget, (entry.look & WindowColours)    ? Paint::WindowCaption
+                             : (entry.look & Result)         ? Paint::Result
+                             : (entry.look & InfoBackground) ? Paint::InfoCaption
+                             : fillOf(entry.container) == SystemColor::ButtonFace
+                                 ? Paint::Caption
+                                 : Paint::FaceCaption);
+            break;
+        case ControlKind::TextBox:
+            if (entry.look & Result)
+                setPaint(widget, Paint::Result);
             break;
         case ControlKind::OptionButton:
         case ControlKind::CommandButton:
         case ControlKind::PictureBox:
-            setBackground(widget, SystemColor::ButtonFace);
+            setPaint(widget, Paint::Face);
             break;
         default:
             break;
         }
     }
+    applyScheme(this);
 }
 
 void Form1::setUpAccessibility() {
@@ -376,7 +366,7 @@ void Form1::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
     // A new application palette reaches us as a change of our inherited one.
     if (event->type() == QEvent::PaletteChange)
-        applyColours();
+        applyScheme(this);
 }
 
 void Form1::Form_Load() {

@@ -3,10 +3,10 @@
 #include "identity.h"
 #include "ui/accessibility.h"
 #include "ui/artwork.h"
+#include "ui/filled.h"
 #include "ui/systemcolors.h"
 #include "ui/twips.h"
 
-#include <qdrawutil.h>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -23,8 +23,8 @@ namespace {
 
 inline constexpr TwipRect kClientArea{0, 0, 7380, 4245};
 inline constexpr TwipRect kFrame1{150, 60, 7080, 4050};
-// The fixed dialog frame around the client area, in pixels: a raised edge
-// and a line of the face colour.
+// The fixed dialog frame around the client area, in pixels: an outline, a
+// raised edge and a line of the face colour.
 inline constexpr int kDialogFrame = 3;
 
 struct LabelEntry {
@@ -81,7 +81,7 @@ frmSplash::frmSplash(QWidget *parent)
     setWindowTitle(accessibleName());
     installAccessibility();
     createUi();
-    applyColours();
+    applyScheme(this);
 
     if (const QScreen *where = screen())
         move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
@@ -90,7 +90,9 @@ frmSplash::frmSplash(QWidget *parent)
 }
 
 void frmSplash::createUi() {
-    m_frame = new QGroupBox(this);
+    auto *frame = new Filled<QGroupBox>(this);
+    frame->setFill(SystemColor::ButtonFace);
+    m_frame = frame;
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setGeometry(kFrame1.toPixels().translated(kDialogFrame, kDialogFrame));
     m_frame->installEventFilter(this);
@@ -107,6 +109,8 @@ void frmSplash::createUi() {
         label->setGeometry(entry.rect.toPixels());
         if (entry.sizeFollowsText)
             label->resize(label->sizeHint());
+        setPaint(label, label->objectName() == QLatin1String("lblProductName") ? Paint::ProductName
+                                                                               : Paint::Caption);
     }
 
     // The emblem is drawn already stretched to its box, so nothing scales it here.
@@ -132,27 +136,16 @@ void frmSplash::createUi() {
         label->installEventFilter(this);
 }
 
-void frmSplash::applyColours() {
-    for (QLabel *label : m_frame->findChildren<QLabel *>()) {
-        if (label->objectName() != QLatin1String("imgLogo"))
-            setColors(label, SystemColor::ButtonFace,
-                      label->objectName() == QLatin1String("lblProductName")
-                          ? SystemColor::Highlight
-                          : SystemColor::ButtonText);
-    }
-}
-
 void frmSplash::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    const QPalette &system = QGuiApplication::palette();
-    painter.fillRect(rect(), systemColor(SystemColor::ButtonFace, system));
-    qDrawWinPanel(&painter, rect(), system, false);
+    painter.fillRect(rect(), systemColor(SystemColor::ButtonFace, QGuiApplication::palette()));
+    drawDialogFrame(painter, rect());
 }
 
 void frmSplash::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
-        applyColours();
+        applyScheme(this);
 }
 
 bool frmSplash::typesACharacter(const QKeyEvent &event) {

@@ -37,7 +37,6 @@ protected:
 
 private:
     void createUi();
-    void applyColours();
     void unload();
 
     QGroupBox *m_frame = nullptr;

@@ -4,23 +4,14 @@
 #include "ui/systemcolors.h"
 
 #include <QCoreApplication>
-#include <QPalette>
-#include <QVariant>
 #include <QWidget>
 
 namespace tallaby::ui {
 
 namespace {
 
-const char *const kTint = "tallabyMarkingTint";
-const char *const kUnmarked = "tallabyUnmarkedPalette";
-
 QString tr(const char *text) {
     return QCoreApplication::translate("tallaby::ui::Marking", text);
-}
-
-QColor tinted(const QColor &base) {
-    return blend(base, QColor(220, 40, 40), 0.3f);
 }
 
 } // namespace
@@ -54,27 +45,7 @@ QString tickProblem(const worksheet::TickResult &tick, worksheet::Field field) {
 }
 
 void setMarking(QWidget *field, const QString &why) {
-    const QPalette::ColorRole role = field->backgroundRole();
-    const QVariant tint = field->property(kTint);
-    const bool tintShows =
-        tint.isValid() && field->palette().color(QPalette::Active, role) == tint.value<QColor>();
-    if (why.isEmpty()) {
-        if (!tint.isValid())
-            return;
-        // Unless new colours were applied meanwhile, which then stay.
-        if (tintShows)
-            field->setPalette(field->property(kUnmarked).value<QPalette>());
-        field->setProperty(kTint, QVariant());
-        field->setProperty(kUnmarked, QVariant());
-    } else if (!tintShows) {
-        const QPalette unmarked = field->palette();
-        QPalette marked = unmarked;
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            marked.setColor(group, role, tinted(unmarked.color(group, role)));
-        field->setProperty(kUnmarked, unmarked);
-        field->setProperty(kTint, marked.color(QPalette::Active, role));
-        field->setPalette(marked);
-    }
+    setMarked(field, !why.isEmpty());
     if (field->toolTip() != why) {
         field->setToolTip(why);
         setInvalidEntry(field, why);

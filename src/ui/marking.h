@@ -14,10 +14,10 @@ namespace tallaby::ui {
 // for the outputs a tick could not show (tottake, total1, totex, free).
 QString tickProblem(const worksheet::TickResult &tick, worksheet::Field field);
 
-// Marks a field that needs the user's attention: its background tinted from
-// its own colour (so it stays readable in dark schemes), and `why` as tooltip
-// and accessible description. An empty `why` gives the field back its colours.
-// Cheap to call on every tick; a colour change meanwhile is tinted again.
+// Marks a field that needs the user's attention: tinted from its own colour
+// with a red edge of its own (see setMarked), and `why` as tooltip and
+// accessible description. An empty `why` gives the field back its colours.
+// Cheap to call on every tick.
 void setMarking(QWidget *field, const QString &why);
 
 } // namespace tallaby::ui

@@ -1,10 +1,11 @@
 #include "ui/picturebox.h"
 
+#include "ui/systemcolors.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
+#include <QSet>
 
 namespace tallaby::ui {
 
@@ -28,16 +29,36 @@ void PictureBox::setClickable(bool clickable) {
 
 void PictureBox::paintEvent(QPaintEvent *event) {
     QFrame::paintEvent(event);
-    QStylePainter painter(this);
+    QPainter painter(this);
     const QRect inner = contentsRect();
     painter.setClipRect(inner);
     painter.drawPixmap(inner.topLeft(), m_pixmap);
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = inner.adjusted(1, 1, -1, -1);
-        painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    // Shown from the start, not only after a key: the window opens with the focus here.
+    if (hasFocus())
+        drawFocusRing(painter, inner, focusColour(palette(), coveredByRing()));
+}
+
+// The colours the focus ring lies on: the picture along the box's inside, and
+// the box where the picture does not reach.
+QList<QColor> PictureBox::coveredByRing() const {
+    const QImage image = m_pixmap.toImage();
+    const qreal scale = m_pixmap.devicePixelRatio();
+    const QRect ring(QPoint(), contentsRect().size());
+    QSet<QRgb> seen{palette().color(backgroundRole()).rgb()};
+    constexpr int kRingWidth = 2;
+    for (int x = 0; x < ring.width(); ++x) {
+        for (int y = 0; y < ring.height(); ++y) {
+            if (x >= kRingWidth && x < ring.width() - kRingWidth && y == kRingWidth)
+                y = ring.height() - kRingWidth; // skip the inside
+            const QPoint at(int(x * scale), int(y * scale));
+            if (image.valid(at))
+                seen.insert(image.pixel(at) | 0x0f0f0fu); // near shades alike
+        }
     }
+    QList<QColor> covered;
+    for (QRgb rgb : std::as_const(seen))
+        covered << QColor(rgb);
+    return covered;
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event) {

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
+#include <QList>
 #include <QPixmap>
 
 namespace tallaby::ui {
 
 // A sunken box that draws its picture at natural size from the inner
-// top-left corner, clipped. It takes the focus like a button, and a
-// clickable one also answers Space and Enter.
+// top-left corner, clipped. It takes the focus like a button, shows it with
+// a ring that stands out from the picture, and a clickable one also answers
+// Space and Enter.
 class PictureBox final : public QFrame {
     Q_OBJECT
 
@@ -28,6 +31,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QList<QColor> coveredByRing() const;
+
     QPixmap m_pixmap;
     bool m_clickable = false;
 };

@@ -1,5 +1,7 @@
 #include "ui/summarybox.h"
 
+#include "ui/systemcolors.h"
+
 #include <algorithm>
 #include <QAccessible>
 #include <QClipboard>
@@ -153,12 +155,11 @@ void SummaryBox::resizeEvent(QResizeEvent *event) {
 void SummaryBox::paintEvent(QPaintEvent *event) {
     QPainter painter(viewport());
     if (hasFocus()) {
-        // A light band on the caret's line shows the keyboard's reading place.
-        QColor band = palette().color(QPalette::Highlight);
-        band.setAlpha(48);
-        painter.fillRect(lineRect(m_caret), band);
+        // A light band on the caret's line shows the keyboard's reading place;
+        // the frame's focus ring shows that the box has the focus.
+        painter.fillRect(lineRect(m_caret), readingBand(palette()));
     }
-    painter.setPen(palette().color(QPalette::Text));
+    painter.setPen(summaryText(palette()));
     const QPoint offset(kMargin - horizontalScrollBar()->value(),
                         kMargin - verticalScrollBar()->value());
     painter.translate(offset);

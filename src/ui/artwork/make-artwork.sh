@@ -138,15 +138,15 @@ banner() { # scale file
         echo "polygon $1,$((13*S)) $(($1+8*S)),$((21*S)) $1,$((29*S)) $(($1+4*S)),$((29*S)) $(($1+12*S)),$((21*S)) $(($1+4*S)),$((13*S))"
     }
     # 4:4:4 sampling keeps the gold lettering from bleeding into the blue.
-    convert -size ${H}x${W} gradient:'#3a85cc-#173f73' -rotate -90 \
+    convert -size ${H}x${W} gradient:'#22558d-#173f73' -rotate -90 \
         \( -size ${W}x$((21*S)) gradient:'rgba(255,255,255,0.18)-rgba(255,255,255,0)' \) -composite \
         -fill 'rgba(255,255,255,0.30)' -draw "rectangle 0,0 $((W-1)),$((S-1))" \
         -fill 'rgba(0,0,0,0.30)' -draw "rectangle 0,$((H-S)) $((W-1)),$((H-1))" \
         \( "$tmp/veltrane-emblem.png" -filter Lanczos -resize $((31*S))x$((31*S)) \) \
         -geometry +$((8*S))+$((6*S)) -composite \
-        -fill '#ffc861' -draw "$(chevron $((W-34*S)))" -draw "$(chevron $((W-24*S)))" \
+        -fill '#ffe08a' -draw "$(chevron $((W-34*S)))" -draw "$(chevron $((W-24*S)))" \
         -font "$SANS"      -pointsize $PT -fill white     -annotate +$x+$base "$VISIT" \
-        -font "$SANS_BOLD" -pointsize $PT -fill '#ffc861' -annotate +$((x+w_visit))+$base "$SITE" \
+        -font "$SANS_BOLD" -pointsize $PT -fill '#ffe08a' -annotate +$((x+w_visit))+$base "$SITE" \
         -font "$SANS"      -pointsize $PT -fill white     -annotate +$((x+w_visit+w_site))+$base "$REST" \
         "${NO_DATES[@]}" -quality 92 -sampling-factor 1x1 -interlace JPEG \
         JPEG:"$2"
