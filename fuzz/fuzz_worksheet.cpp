@@ -58,6 +58,7 @@ void tickAndCheck(MemoryFields &fields, const TickContext &context) {
         const bool repairable = before[i].isEmpty() || isLetterLed(before[i]);
         require(text == before[i] || (repairable && text == u"0"), "amount rewritten", before[i]);
         require(result.notANumber[i] == !numbers.toNumber(text), "notANumber is wrong", text);
+        require(result.notANumber[i] || !result.tooLarge[i], "too large, yet converted", text);
     }
     for (const Field f : kResults) {
         if (fields.writeCount(f) == 0)
