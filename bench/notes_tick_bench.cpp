@@ -1,7 +1,9 @@
 // A tick through the real main window (offscreen) with a large note: idle,
 // and after an amount keystroke, which changes the summary's figures but not
-// its notes. Also the idle CPU of the running window and its memory before
-// and after the note is cleared. Megabytes of notes as the argument (1).
+// its notes. Also the idle CPU of the running window, measured, and its
+// memory before and after the note is deleted as a user deletes it (undoably).
+// Megabytes of notes as the argument (1). The real program on a display:
+// bench/notes_idle.sh.
 
 #include "formticks.h"
 #include "ui/form1.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTimer>
 #include <sys/resource.h>
 #include <vector>
@@ -22,7 +25,7 @@ using namespace tallaby;
 namespace {
 
 constexpr double kKeystrokeTargetMs = 50;
-constexpr double kIdleCpuTargetPercent = 0.1;
+constexpr double kIdleCpuTargetPercent = 0.05;
 
 double cpuSeconds() {
     rusage usage{};
@@ -78,21 +81,21 @@ int main(int argc, char *argv[]) {
     wall.start();
     QTimer::singleShot(10'000, &app, &QCoreApplication::quit);
     app.exec();
+    // The whole process, the offscreen platform included.
     const double idleCpu = 100 * (cpuSeconds() - cpuStart) / (wall.nsecsElapsed() / 1e9);
-    // Two ticks a second; the whole process also pays for the offscreen platform.
-    const double tickCpu = idle * 2 / 10;
-    std::printf("idle CPU of the ticks:   %.3f %% (the whole process over 10 s: %.3f %%)\n",
-                tickCpu, idleCpu);
+    std::printf("idle CPU over 10 s:      %.3f %%\n", idleCpu);
 
     const double rssWith = rssMegabytes();
-    form.findChild<QPlainTextEdit *>("RichTextBox2")->clear();
+    QTextCursor all = form.findChild<QPlainTextEdit *>("RichTextBox2")->textCursor();
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
     form.Timer1_Timer();
     QCoreApplication::processEvents();
-    std::printf("RSS: %.1f MB before the notes, %.1f MB with them, %.1f MB once cleared\n",
+    std::printf("RSS: %.1f MB before the notes, %.1f MB with them, %.1f MB once deleted\n",
                 rssBefore, rssWith, rssMegabytes());
 
-    const bool met = keystroke < kKeystrokeTargetMs && tickCpu < kIdleCpuTargetPercent;
-    std::printf("target: keystroke under %.0f ms, idle CPU under %.1f %%: %s\n", kKeystrokeTargetMs,
-                kIdleCpuTargetPercent, met ? "met" : "MISSED");
+    const bool met = keystroke < kKeystrokeTargetMs && idleCpu <= kIdleCpuTargetPercent;
+    std::printf("target: keystroke under %.0f ms, idle CPU at most %.2f %%: %s\n",
+                kKeystrokeTargetMs, kIdleCpuTargetPercent, met ? "met" : "MISSED");
     return met ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 
 #include "worksheet/memoryfields.h"
 #include "worksheet/recalculation.h"
+#include "worksheet/summary.h"
 
 #include <array>
 #include <cstdint>
@@ -44,12 +45,13 @@ QString decodeLine(std::string_view line) {
     return text + QString::fromUtf8(line.data(), qsizetype(line.size()));
 }
 
-void tickAndCheck(MemoryFields &fields, const TickContext &context) {
+TickResult tickAndCheck(MemoryFields &fields, const TickContext &context,
+                        const TickResult &previous) {
     std::array<QString, kAmountFieldCount> before;
     for (int i = 0; i < kAmountFieldCount; ++i)
         before[i] = fields.text(Field(i));
     fields.resetWriteCounts();
-    const TickResult result = recalculate(fields, context);
+    TickResult result = recalculate(fields, context, previous);
     const NumberFormat &numbers = context.numbers;
 
     for (int i = 0; i < kAmountFieldCount; ++i) {
@@ -58,6 +60,7 @@ void tickAndCheck(MemoryFields &fields, const TickContext &context) {
         const bool repairable = before[i].isEmpty() || isLetterLed(before[i]);
         require(text == before[i] || (repairable && text == u"0"), "amount rewritten", before[i]);
         require(result.notANumber[i] == !numbers.toNumber(text), "notANumber is wrong", text);
+        require(result.notANumber[i] || !result.tooLarge[i], "too large, yet converted", text);
     }
     for (const Field f : kResults) {
         if (fields.writeCount(f) == 0)
@@ -66,8 +69,14 @@ void tickAndCheck(MemoryFields &fields, const TickContext &context) {
         const auto value = numbers.toNumber(text);
         require(value && numbers.toNumberText(*value) == text, "result does not read back", text);
     }
-    if (result.complete)
-        require(fields.text(Field::Tottake) == fields.text(Field::Total1), "the two income totals");
+    if (!result.complete)
+        return result;
+    require(fields.text(Field::Tottake) == fields.text(Field::Total1), "the two income totals");
+    const QString date = numbers.locale().toString(context.today(), QLocale::ShortFormat);
+    require(fields.text(Field::RichTextBox1) ==
+                composeSummaryHead(fields, date) + fields.text(Field::RichTextBox2),
+            "summary behind the fields");
+    return result;
 }
 
 } // namespace
@@ -87,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                               }};
     MemoryFields fields;
     applyStartValues(fields);
+    TickResult last;
     for (int round = 0; round < kRounds; ++round) {
         const std::size_t first = 1 + std::size_t(round) * kLinesPerRound;
         if (round > 0 && first >= lines.size())
@@ -101,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             else
                 fields.setSelected(option == 0 ? Option::Wee : Option::Mon);
         }
-        tickAndCheck(fields, context);
+        last = tickAndCheck(fields, context, last);
     }
     return 0;
 }

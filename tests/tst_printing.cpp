@@ -316,6 +316,8 @@ private slots:
             << false << QStringList{"inc2", "12x"} << none << "Partners Income is not a number";
         QTest::newRow("a bad expense too")
             << true << QStringList{"c28", "4..5"} << none << "Expense 28 amount is not a number";
+        QTest::newRow("an amount beyond the range is too large, not 'not a number'")
+            << false << QStringList{"c3", "1e309"} << none << "Expense 3 amount is too large";
         QTest::newRow("a total beyond the range is named")
             << true << QStringList{"inc1", "250", "inc2", "1e308", "inc3", "1e308"} << none
             << "Total Income is too large to show";

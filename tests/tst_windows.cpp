@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace tallaby;
 
@@ -213,6 +215,11 @@ private slots:
         QCOMPARE(m_form->sheet().totex->text(), "250");
         QCOMPARE(edit("free")->text(), "750");
         QCOMPARE(c3->cursorPosition(), 1);
+        // A paste longer than an amount holds is refused whole, and it says so.
+        QGuiApplication::clipboard()->setText(QString(40'000, u'9'));
+        QTest::keySequence(c3, QKeySequence::Paste);
+        QCOMPARE(c3->text(), "250");
+        QVERIFY(QToolTip::text().contains("not taken", Qt::CaseInsensitive));
 
         QTest::mouseClick(m_form->sheet().mon, Qt::LeftButton);
         m_form->Timer1_Timer();

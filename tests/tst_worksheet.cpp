@@ -20,11 +20,14 @@ MemoryFields typed(const Amounts &amounts) {
     return fields;
 }
 
-TickResult tick(MemoryFields &fields, const QLocale &locale = british,
-                QDate today = {2026, 12, 6}) {
-    return recalculate(fields, {NumberFormat(locale), [today] {
-                                    return today;
-                                }});
+TickResult tick(MemoryFields &fields, const QLocale &locale = british, QDate today = {2026, 12, 6},
+                const TickResult &previous = {}) {
+    return recalculate(fields,
+                       {NumberFormat(locale),
+                        [today] {
+                            return today;
+                        }},
+                       previous);
 }
 
 } // namespace
@@ -120,7 +123,8 @@ void WorksheetTest::summaryByteForByte() {
                                  {expenseAmount(17), "120.25"},
                                  {Field::C28, "-20"},
                                  {Field::RichTextBox2, "Rent rises\rBoiler service\r\rHoliday"}});
-    QVERIFY(tick(fields).complete);
+    TickResult last = tick(fields);
+    QVERIFY(last.complete);
     QCOMPARE(fields.text(Field::RichTextBox1),
              "CASHFLOW SUMMARY - Please support us by visiting https://veltrane.example/\r\r"
              "DATE: 06/12/2026\r\r"
@@ -133,12 +137,16 @@ void WorksheetTest::summaryByteForByte() {
              "NOTES:\r\r"
              "Rent rises\rBoiler service\r\rHoliday");
 
-    // Without notes it ends with the two breaks after "NOTES:"; after
-    // midnight the next tick shows the new date.
+    // Unchanged, it is not written again; without notes it ends with the two
+    // breaks after "NOTES:"; after midnight the next tick shows the new date.
+    fields.resetWriteCounts();
+    last = tick(fields, british, {2026, 12, 6}, last);
+    QCOMPARE(fields.writeCount(Field::RichTextBox1), 0);
     fields.setText(Field::RichTextBox2, {});
-    tick(fields, british, {2027, 1, 1});
-    QVERIFY(fields.text(Field::RichTextBox1).contains("\rDATE: 01/01/2027\r"));
+    last = tick(fields, british, {2026, 12, 6}, last);
     QVERIFY(fields.text(Field::RichTextBox1).endsWith("\r\rNOTES:\r\r"));
+    tick(fields, british, {2027, 1, 1}, last);
+    QVERIFY(fields.text(Field::RichTextBox1).contains("\rDATE: 01/01/2027\r"));
 }
 
 QTEST_GUILESS_MAIN(WorksheetTest)

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
 #include <QEvent>
@@ -31,6 +32,9 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace tallaby::ui {
 
@@ -40,6 +44,17 @@ using worksheet::Option;
 namespace {
 
 constexpr int kTickMilliseconds = 500;
+
+// How much shorter the summary must get for releaseMemoryOfCutNotes().
+constexpr qsizetype kReleaseAfterShrinking = 1'000'000;
+
+// Gives freed memory back to the system; the C library would keep it,
+// scattered between what is still in use.
+void releaseFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 // Return and Enter press a focused button, as Space does; neither is a
 // default button, so Qt's own buttons would let them pass.
@@ -197,7 +212,10 @@ void Form1::createUi() {
     m_sheet.free = qobject_cast<QLineEdit *>(control(QStringLiteral("free")));
     m_sheet.summary = qobject_cast<SummaryBox *>(control(QStringLiteral("RichTextBox1")));
     m_sheet.notes = qobject_cast<QPlainTextEdit *>(control(QStringLiteral("RichTextBox2")));
-    connect(m_sheet.notes, &QPlainTextEdit::textChanged, this, [this] { m_notes.reset(); });
+    connect(m_sheet.notes, &QPlainTextEdit::textChanged, this, [this] {
+        m_notes.reset();
+        ++m_notesRevision;
+    });
 
     m_controls.clearValues = qobject_cast<QPushButton *>(control(QStringLiteral("Command1")));
     m_controls.printSummary = qobject_cast<QPushButton *>(control(QStringLiteral("Command2")));
@@ -376,8 +394,26 @@ void Form1::Form_Load() {
 }
 
 void Form1::Timer1_Timer() {
-    m_lastTick = worksheet::recalculate(*this, m_tick);
+    m_lastTick = worksheet::recalculate(*this, m_tick, m_lastTick);
     markTickProblems();
+    releaseMemoryOfCutNotes();
+}
+
+// Long notes cut or cleared leave memory behind: the C library keeps what
+// laid them out, and selecting them to delete them put a copy of them in the
+// selection that the middle button pastes. Both go once the summary is much
+// shorter than it was. The notes' undo history stays, so Ctrl+Z still brings
+// them back.
+void Form1::releaseMemoryOfCutNotes() {
+    const qsizetype length = m_sheet.summary->textLength();
+    m_longestSummary = std::max(m_longestSummary, length);
+    if (m_longestSummary - length < kReleaseAfterShrinking)
+        return;
+    m_longestSummary = length;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->ownsSelection() && !m_sheet.notes->textCursor().hasSelection())
+        clipboard->clear(QClipboard::Selection);
+    releaseFreedMemory();
 }
 
 void Form1::markTickProblems() {
@@ -397,10 +433,12 @@ void Form1::markTickProblems() {
 QString Form1::whySummaryIsNotCurrent() const {
     QStringList why;
     for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
-        if (m_lastTick.notANumber[i])
-            why << tr("%1 is not a number")
-                       .arg(control(worksheet::fieldName(worksheet::amountField(i)))
-                                ->accessibleName());
+        if (!m_lastTick.notANumber[i])
+            continue;
+        const QString name =
+            control(worksheet::fieldName(worksheet::amountField(i)))->accessibleName();
+        why << (m_lastTick.tooLarge[i] ? tr("%1 is too large") : tr("%1 is not a number"))
+                   .arg(name);
     }
     if (m_lastTick.outOfRange) {
         // Named by the caption beside it, as on screen.
@@ -484,6 +522,7 @@ void Form1::setText(Field field, const QString &text) {
         break;
     case Field::RichTextBox1:
         m_sheet.summary->setText(text);
+        ++m_summaryRevision;
         break;
     case Field::RichTextBox2:
         m_sheet.notes->setPlainText(QString(text).replace(u'\r', u'\n'));
@@ -495,6 +534,17 @@ void Form1::setText(Field field, const QString &text) {
 
 bool Form1::isSelected(Option option) const {
     return (option == Option::Wee ? m_sheet.wee : m_sheet.mon)->isChecked();
+}
+
+std::uint64_t Form1::revision(Field field) const {
+    switch (field) {
+    case Field::RichTextBox1:
+        return m_summaryRevision;
+    case Field::RichTextBox2:
+        return m_notesRevision;
+    default:
+        return 0;
+    }
 }
 
 void Form1::setSelected(Option option) {

@@ -117,13 +117,18 @@ private:
     void setText(worksheet::Field field, const QString &text) override;
     bool isSelected(worksheet::Option option) const override;
     void setSelected(worksheet::Option option) override;
+    std::uint64_t revision(worksheet::Field field) const override;
 
     void markTickProblems();
+    void releaseMemoryOfCutNotes();
 
     worksheet::TickContext m_tick;
     std::unique_ptr<printing::SummaryPrinter> m_printing;
     worksheet::TickResult m_lastTick;
     mutable std::optional<QString> m_notes; // the notes' text, until they change
+    std::uint64_t m_notesRevision = 1;
+    std::uint64_t m_summaryRevision = 1;
+    qsizetype m_longestSummary = 0; // since memory was last released
     Worksheet m_sheet;
     Controls m_controls;
     QHash<QString, QWidget *> m_byName;

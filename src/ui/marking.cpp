@@ -19,10 +19,17 @@ QString tr(const char *text) {
 QString tickProblem(const worksheet::TickResult &tick, worksheet::Field field) {
     using worksheet::Field;
     if (worksheet::isAmountField(field)) {
-        if (!tick.notANumber[worksheet::index(field)])
+        const int i = worksheet::index(field);
+        if (!tick.notANumber[i])
             return {};
         // An income stops the tick before any total; an expense only after the incomes.
-        return worksheet::index(field) < worksheet::kIncomeCount
+        if (tick.tooLarge[i])
+            return i < worksheet::kIncomeCount
+                       ? tr("Too large: no total, no free cash and no summary is brought up to "
+                            "date until this amount is smaller.")
+                       : tr("Too large: the income totals still update, but the expenditure, "
+                            "the free cash and the summary wait until this amount is smaller.");
+        return i < worksheet::kIncomeCount
                    ? tr("Not a number: no total, no free cash and no summary is brought up to "
                         "date until this amount is corrected.")
                    : tr("Not a number: the income totals still update, but the expenditure, "

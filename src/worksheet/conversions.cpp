@@ -37,6 +37,185 @@ void accumulateExponent(long long &exponent, int digit) {
     exponent = std::min(kCap, exponent * 10 + digit);
 }
 
+// The locale's symbols as the stages of the amount conversion read them.
+struct Symbols {
+    QStringView decimal;
+    QStringView group;
+    QStringView minus;
+    QStringView plus;
+    QStringView currency;
+    QStringView exponential;
+    char16_t zero;
+    bool groupIsSpace;
+
+    // ASCII digits and the locale's own; -1 for anything else.
+    int digitValue(QChar c) const {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            return u - u'0';
+        if (zero != u'0' && u >= zero && u <= zero + 9)
+            return u - zero;
+        return -1;
+    }
+    // The length of the group separator s starts with, 0 if none.
+    qsizetype groupAt(QStringView s) const {
+        if (!group.isEmpty() && s.startsWith(group))
+            return group.size();
+        if (groupIsSpace && s.front() == u' ')
+            return 1;
+        return 0;
+    }
+    bool takeMinus(QStringView &s) const {
+        return take(s, u"-") || take(s, QStringView(&kMathMinus, 1)) || take(s, minus);
+    }
+    bool takePlus(QStringView &s) const { return take(s, u"+") || take(s, plus); }
+};
+
+// What the stages have read of the number, spelt for std::from_chars, and
+// what tells an overflow from an underflow when that cannot convert it.
+struct Digits {
+    QVarLengthArray<char, 64> text;
+    int intDigits = 0;
+    int significantIntDigits = 0;
+    int fractionDigits = 0;
+    int leadingFractionZeros = 0;
+    long long exponent = 0;
+
+    void append(int digit) { text.append(char('0' + digit)); }
+};
+
+// Affixes and sign: blanks at both ends, parentheses, the currency symbol
+// before or after, a sign. Leaves s at the digits; false when a sign comes
+// inside parentheses.
+bool takeAffixes(QStringView &s, const Symbols &symbols, bool &negative) {
+    s = s.trimmed();
+    bool parenthesised = false;
+    if (s.size() >= 2 && s.front() == u'(' && s.back() == u')') {
+        parenthesised = true;
+        s = s.sliced(1, s.size() - 2).trimmed();
+    }
+
+    bool currency = take(s, symbols.currency);
+    if (currency)
+        s = s.trimmed();
+
+    bool signed_ = false;
+    negative = false;
+    if (symbols.takeMinus(s))
+        negative = signed_ = true;
+    else if (symbols.takePlus(s))
+        signed_ = true;
+    if (!currency && signed_ && take(s, symbols.currency)) {
+        currency = true;
+        s = s.trimmed();
+    }
+    if (!currency && takeBack(s, symbols.currency)) {
+        currency = true;
+        s = s.trimmed();
+    }
+    if (parenthesised) {
+        if (signed_)
+            return false;
+        negative = true;
+    }
+    return true;
+}
+
+// Integer part: digits, and a group separator only between digits, after a
+// first group of up to three, then groups of three (two are allowed before
+// the last, as in 1,00,000). False when the groups don't fit that.
+bool takeInteger(QStringView &s, const Symbols &symbols, Digits &digits) {
+    int groupLength = 0;
+    int groups = 0;
+    while (!s.isEmpty()) {
+        const int d = symbols.digitValue(s.front());
+        if (d >= 0) {
+            digits.append(d);
+            ++digits.intDigits;
+            ++groupLength;
+            if (d != 0 || digits.significantIntDigits > 0)
+                ++digits.significantIntDigits;
+            s = s.sliced(1);
+            continue;
+        }
+        const qsizetype sep = digits.intDigits > 0 ? symbols.groupAt(s) : 0;
+        if (sep == 0 || sep >= s.size() || symbols.digitValue(s[sep]) < 0)
+            break;
+        const bool fits = groups == 0 ? groupLength <= 3 : (groupLength == 2 || groupLength == 3);
+        if (!fits)
+            return false;
+        ++groups;
+        groupLength = 0;
+        s = s.sliced(sep);
+    }
+    return groups == 0 || groupLength == 3;
+}
+
+// Fraction: the decimal separator and the digits after it, if there.
+void takeFraction(QStringView &s, const Symbols &symbols, Digits &digits) {
+    if (!s.startsWith(symbols.decimal))
+        return;
+    s = s.sliced(symbols.decimal.size());
+    digits.text.append('.');
+    while (!s.isEmpty()) {
+        const int d = symbols.digitValue(s.front());
+        if (d < 0)
+            break;
+        if (d == 0 && digits.leadingFractionZeros == digits.fractionDigits)
+            ++digits.leadingFractionZeros;
+        digits.append(d);
+        ++digits.fractionDigits;
+        s = s.sliced(1);
+    }
+}
+
+// Exponent: whatever is left must be "e", "E" or the locale's own, an
+// optional sign and at least one digit.
+bool takeExponent(QStringView s, const Symbols &symbols, Digits &digits) {
+    if (s.isEmpty())
+        return true;
+    if (!(take(s, u"e") || take(s, u"E") || take(s, symbols.exponential)))
+        return false;
+    const bool negative = symbols.takeMinus(s);
+    if (!negative)
+        (void)symbols.takePlus(s);
+    if (s.isEmpty())
+        return false;
+    digits.text.append('e');
+    if (negative)
+        digits.text.append('-');
+    long long exponent = 0;
+    for (const QChar c : s) {
+        const int d = symbols.digitValue(c);
+        if (d < 0)
+            return false;
+        digits.append(d);
+        accumulateExponent(exponent, d);
+    }
+    digits.exponent = negative ? -exponent : exponent;
+    return true;
+}
+
+// Conversion of what was read. Beyond the double range it is too large, or
+// zero when only too small.
+ParsedAmount convert(const Digits &digits, bool negative) {
+    double value = 0.0;
+    const char *const end = digits.text.data() + digits.text.size();
+    const auto [stop, ec] = std::from_chars(digits.text.data(), end, value);
+    if (ec == std::errc::result_out_of_range) {
+        // The decimal magnitude tells which way it is out of range.
+        const long long magnitude = digits.significantIntDigits > 0
+                                        ? digits.significantIntDigits + digits.exponent
+                                        : digits.exponent - digits.leadingFractionZeros;
+        if (magnitude > 0)
+            return {std::nullopt, true};
+        return {negative ? -0.0 : 0.0};
+    }
+    if (ec != std::errc() || stop != end || !std::isfinite(value))
+        return {};
+    return {value};
+}
+
 } // namespace
 
 NumberFormat::NumberFormat(const QLocale &locale)
@@ -56,154 +235,24 @@ NumberFormat::NumberFormat(const QLocale &locale)
         m_group.clear();
 }
 
-std::optional<double> NumberFormat::toNumber(QStringView text) const {
-    QStringView s = text.trimmed();
-
-    bool parenthesised = false;
-    if (s.size() >= 2 && s.front() == u'(' && s.back() == u')') {
-        parenthesised = true;
-        s = s.sliced(1, s.size() - 2).trimmed();
-    }
-
-    bool currency = take(s, m_currency);
-    if (currency)
-        s = s.trimmed();
-
+ParsedAmount NumberFormat::parse(QStringView text) const {
+    const Symbols symbols{m_decimal,  m_group,       m_minus, m_plus,
+                          m_currency, m_exponential, m_zero,  m_groupIsSpace};
+    QStringView s = text;
     bool negative = false;
-    bool signed_ = false;
-    if (take(s, u"-") || take(s, QStringView(&kMathMinus, 1)) || take(s, m_minus)) {
-        negative = signed_ = true;
-    } else if (take(s, u"+") || take(s, m_plus)) {
-        signed_ = true;
-    }
-    if (!currency && signed_ && take(s, m_currency)) {
-        currency = true;
-        s = s.trimmed();
-    }
-    if (!currency && takeBack(s, m_currency)) {
-        currency = true;
-        s = s.trimmed();
-    }
-    if (parenthesised) {
-        if (signed_)
-            return std::nullopt;
-        negative = true;
-    }
-
-    const auto digitValue = [this](QChar c) -> int {
-        const char16_t u = c.unicode();
-        if (u >= u'0' && u <= u'9')
-            return u - u'0';
-        if (m_zero != u'0' && u >= m_zero && u <= m_zero + 9)
-            return u - m_zero;
-        return -1;
-    };
-    const auto isGroupAt = [&](qsizetype i) -> qsizetype {
-        const QStringView rest = s.sliced(i);
-        if (!m_group.isEmpty() && rest.startsWith(m_group))
-            return m_group.size();
-        if (m_groupIsSpace && rest.front() == u' ')
-            return 1;
-        return 0;
-    };
-
-    QVarLengthArray<char, 64> buf;
+    if (!takeAffixes(s, symbols, negative))
+        return {};
+    Digits digits;
     if (negative)
-        buf.append('-');
-
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-
-    // Integer part with optional grouping.
-    int intDigits = 0;
-    int significantIntDigits = 0;
-    int groupLength = 0;
-    int groups = 0;
-    while (i < n) {
-        const int d = digitValue(s[i]);
-        if (d >= 0) {
-            buf.append(char('0' + d));
-            ++intDigits;
-            ++groupLength;
-            if (d != 0 || significantIntDigits > 0)
-                ++significantIntDigits;
-            ++i;
-            continue;
-        }
-        const qsizetype sep = intDigits > 0 ? isGroupAt(i) : 0;
-        if (sep == 0 || i + sep >= n || digitValue(s[i + sep]) < 0)
-            break;
-        const bool fits = groups == 0 ? groupLength <= 3 : (groupLength == 2 || groupLength == 3);
-        if (!fits)
-            return std::nullopt;
-        ++groups;
-        groupLength = 0;
-        i += sep;
-    }
-    if (groups > 0 && groupLength != 3)
-        return std::nullopt;
-
-    // Fraction.
-    int fractionDigits = 0;
-    int leadingFractionZeros = 0;
-    if (i < n && s.sliced(i).startsWith(m_decimal)) {
-        i += m_decimal.size();
-        buf.append('.');
-        while (i < n) {
-            const int d = digitValue(s[i]);
-            if (d < 0)
-                break;
-            if (d == 0 && leadingFractionZeros == fractionDigits)
-                ++leadingFractionZeros;
-            buf.append(char('0' + d));
-            ++fractionDigits;
-            ++i;
-        }
-    }
-    if (intDigits + fractionDigits == 0)
-        return std::nullopt;
-
-    // Exponent.
-    long long exponent = 0;
-    bool negativeExponent = false;
-    if (i < n) {
-        QStringView rest = s.sliced(i);
-        if (!(take(rest, u"e") || take(rest, u"E") || take(rest, m_exponential)))
-            return std::nullopt;
-        if (take(rest, u"-") || take(rest, QStringView(&kMathMinus, 1)) || take(rest, m_minus))
-            negativeExponent = true;
-        else
-            (void)(take(rest, u"+") || take(rest, m_plus));
-        if (rest.isEmpty())
-            return std::nullopt;
-        buf.append('e');
-        if (negativeExponent)
-            buf.append('-');
-        for (const QChar c : rest) {
-            const int d = digitValue(c);
-            if (d < 0)
-                return std::nullopt;
-            buf.append(char('0' + d));
-            accumulateExponent(exponent, d);
-        }
-        i = n;
-    }
-
-    double value = 0.0;
-    const auto [end, ec] = std::from_chars(buf.data(), buf.data() + buf.size(), value);
-    if (ec == std::errc::result_out_of_range) {
-        // Decide by the decimal magnitude whether it overflowed or underflowed.
-        const long long signedExponent = negativeExponent ? -exponent : exponent;
-        const long long magnitude = significantIntDigits > 0
-                                        ? significantIntDigits + signedExponent
-                                        : signedExponent - leadingFractionZeros;
-        if (magnitude > 0)
-            return std::nullopt;
-        return negative ? -0.0 : 0.0;
-    }
-    if (ec != std::errc() || end != buf.data() + buf.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+        digits.text.append('-');
+    if (!takeInteger(s, symbols, digits))
+        return {};
+    takeFraction(s, symbols, digits);
+    if (digits.intDigits + digits.fractionDigits == 0)
+        return {};
+    if (!takeExponent(s, symbols, digits))
+        return {};
+    return convert(digits, negative);
 }
 
 std::optional<QString> NumberFormat::toNumberText(double value) const {

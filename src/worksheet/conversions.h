@@ -7,6 +7,13 @@
 
 namespace tallaby::worksheet {
 
+// An amount text converted: no value when it does not convert, and then
+// tooLarge when it is a number beyond the double range ("1e309", 400 digits).
+struct ParsedAmount {
+    std::optional<double> value;
+    bool tooLarge = false;
+};
+
 // The two conversions every amount goes through, for one locale. Build it
 // once and reuse it: it caches the locale's symbols.
 //
@@ -21,7 +28,8 @@ namespace tallaby::worksheet {
 //     and a negative amount in parentheses ("(5)", "($5)").
 // A text with nothing else: empty, blanks only, a lone sign or separator,
 // misplaced group separators, or a magnitude beyond the double range does
-// not convert. A value too small for a double converts to zero.
+// not convert; parse() tells the last ("too large") from the others. A value
+// too small for a double converts to zero.
 //
 // Number text is at most 15 significant digits, rounded, without grouping,
 // trailing zeros or "+", with the locale's decimal separator and "-" for a
@@ -33,7 +41,8 @@ public:
 
     const QLocale &locale() const { return m_locale; }
 
-    std::optional<double> toNumber(QStringView amountText) const;
+    ParsedAmount parse(QStringView amountText) const;
+    std::optional<double> toNumber(QStringView amountText) const { return parse(amountText).value; }
 
     // Empty when the value has no number text: infinite, NaN, or so close
     // to the double limit that its rounded text would be out of range.

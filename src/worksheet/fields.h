@@ -69,6 +69,10 @@ public:
     virtual void setText(Field field, const QString &text) = 0;
     virtual bool isSelected(Option option) const = 0;
     virtual void setSelected(Option option) = 0;
+    // Stays the same only while the field's text does, so a tick can tell
+    // that a long text (the notes) is unchanged without reading it. Never 0
+    // for RichTextBox1 and RichTextBox2; 0 means "not counted".
+    virtual std::uint64_t revision(Field field) const = 0;
 
 protected:
     WorksheetFields() = default;

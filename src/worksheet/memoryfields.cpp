@@ -5,6 +5,7 @@ namespace tallaby::worksheet {
 void MemoryFields::setText(Field field, const QString &text) {
     m_texts[index(field)] = text;
     ++m_writes[index(field)];
+    ++m_revisions[index(field)];
 }
 
 void MemoryFields::setSelected(Option option) {

@@ -17,6 +17,7 @@ public:
     void setText(Field field, const QString &text) override;
     bool isSelected(Option option) const override { return m_selected == option && m_anySelected; }
     void setSelected(Option option) override;
+    std::uint64_t revision(Field field) const override { return m_revisions[index(field)]; }
     void clearSelection() { m_anySelected = false; }
 
     int writeCount(Field field) const { return m_writes[index(field)]; }
@@ -25,6 +26,11 @@ public:
 private:
     std::array<QString, kFieldCount> m_texts;
     std::array<int, kFieldCount> m_writes{};
+    std::array<std::uint64_t, kFieldCount> m_revisions = [] {
+        std::array<std::uint64_t, kFieldCount> first;
+        first.fill(1);
+        return first;
+    }();
     Option m_selected = Option::Wee;
     bool m_anySelected = false;
 };

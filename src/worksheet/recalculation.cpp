@@ -36,8 +36,10 @@ std::optional<double> addInOrder(const std::array<std::optional<double>, kAmount
 
 } // namespace
 
-TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
+TickResult recalculate(WorksheetFields &fields, const TickContext &context,
+                       const TickResult &previous) {
     TickResult result;
+    result.summary = previous.summary;
     const NumberFormat &numbers = context.numbers;
 
     for (int n = 1; n <= kIncomeCount; ++n)
@@ -53,8 +55,10 @@ TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
     // outputs below don't feed the amounts) and lets us report all bad fields.
     std::array<std::optional<double>, kAmountFieldCount> values;
     for (int i = 0; i < kAmountFieldCount; ++i) {
-        values[i] = numbers.toNumber(fields.text(amountField(i)));
-        result.notANumber[i] = !values[i];
+        const ParsedAmount amount = numbers.parse(fields.text(amountField(i)));
+        values[i] = amount.value;
+        result.notANumber[i] = !amount.value;
+        result.tooLarge[i] = amount.tooLarge;
     }
 
     const auto incomes = addInOrder(values, index(Field::Inc1), kIncomeCount);
@@ -96,8 +100,17 @@ TickResult recalculate(WorksheetFields &fields, const TickContext &context) {
     fields.setText(Field::Free, *freeText);
 
     const QDate today = context.today ? context.today() : QDate::currentDate();
-    fields.setText(Field::RichTextBox1,
-                   composeSummary(fields, numbers.locale().toString(today, QLocale::ShortFormat)));
+    QString head =
+        composeSummaryHead(fields, numbers.locale().toString(today, QLocale::ShortFormat));
+    const SummarySource &last = previous.summary;
+    const std::uint64_t notes = fields.revision(Field::RichTextBox2);
+    const bool current = notes != 0 && notes == last.notesRevision && last.summaryRevision != 0 &&
+                         fields.revision(Field::RichTextBox1) == last.summaryRevision &&
+                         head == last.head;
+    if (!current) {
+        fields.setText(Field::RichTextBox1, head + fields.text(Field::RichTextBox2));
+        result.summary = {std::move(head), notes, fields.revision(Field::RichTextBox1)};
+    }
     result.complete = true;
     return result;
 }

@@ -19,10 +19,20 @@ struct TickContext {
     };
 };
 
+// What the summary in RichTextBox1 was last composed from, so that a tick
+// can tell it is still current without composing the notes in again.
+struct SummarySource {
+    QString head; // see composeSummaryHead()
+    std::uint64_t notesRevision = 0;
+    std::uint64_t summaryRevision = 0; // RichTextBox1's, right after the write
+};
+
 struct TickResult {
     // Amount fields (income(n), then expenseAmount(row); see amountField())
-    // whose text is not a number even after the repairs.
+    // whose text does not convert even after the repairs; tooLarge marks
+    // those of them that are numbers, only beyond the program's range.
     std::bitset<kAmountFieldCount> notANumber;
+    std::bitset<kAmountFieldCount> tooLarge;
     // The first output whose figure is beyond what a number text can show:
     // Tottake (the income total, so total1 too), Totex or Free.
     std::optional<Field> outOfRange;
@@ -30,6 +40,7 @@ struct TickResult {
     // false, the outputs before the first failure were written and the
     // later ones keep the previous tick's.
     bool complete = false;
+    SummarySource summary;
 };
 
 // One recalculation of the whole worksheet from its field texts, the body of
@@ -39,9 +50,12 @@ struct TickResult {
 //  5-7. tottake, the period word in week, total1;
 //  8.   totex, the expenses added from row 1 to row 28;
 //  9.   free, from total1 and totex as displayed;
-//  10.  the summary into RichTextBox1.
+//  10.  the summary into RichTextBox1, unless it already reads the same.
 // An output is written only once every figure it needs converted. Never
-// throws; nothing it computes outlives the call.
-TickResult recalculate(WorksheetFields &fields, const TickContext &context);
+// throws. `previous` is the last tick's result over the same fields: with
+// it, unchanged notes are not read again, so a tick costs the same however
+// long they are.
+TickResult recalculate(WorksheetFields &fields, const TickContext &context,
+                       const TickResult &previous = {});
 
 } // namespace tallaby::worksheet

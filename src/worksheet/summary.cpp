@@ -4,7 +4,7 @@
 
 namespace tallaby::worksheet {
 
-QString composeSummary(const WorksheetFields &fields, const QString &dateText) {
+QString composeSummaryHead(const WorksheetFields &fields, const QString &dateText) {
     // The blanks before each colon line the values up on paper; keep them.
     struct ValueLine {
         QStringView label;
@@ -20,10 +20,9 @@ QString composeSummary(const WorksheetFields &fields, const QString &dateText) {
         {u"Free Cash              : ", Field::Free, 2},
     };
     const QChar br = kSummaryLineBreak;
-    const QString notes = fields.text(Field::RichTextBox2);
 
     QString doc;
-    doc.reserve(300 + dateText.size() + notes.size());
+    doc.reserve(300 + dateText.size());
     doc += u"CASHFLOW SUMMARY - Please support us by visiting ";
     doc += QLatin1String(kMakerAddress);
     doc += br;
@@ -41,7 +40,6 @@ QString composeSummary(const WorksheetFields &fields, const QString &dateText) {
     doc += u"NOTES:";
     doc += br;
     doc += br;
-    doc += notes;
     return doc;
 }
 
