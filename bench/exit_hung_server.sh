@@ -8,15 +8,13 @@
 # the exit keys to the end of the process, its exit status and whether a spool
 # file was left behind. Target: under 2 s, status 0, nothing left.
 #
-#   bench/exit_hung_server.sh [BUILD_DIR] [RUNS]     (needs xvfb and xdotool)
-set -euo pipefail
+#   bench/exit_hung_server.sh [BUILD_DIR] [RUNS]     (installs xvfb and xdotool if missing)
+source "$(dirname "$0")/../scripts/setup.sh"
 build=${1:-build}
 runs=${2:-5}
 program=$build/src/app/tallaby
 [ -x "$program" ] || { echo "build $program first" >&2; exit 1; }
-for tool in Xvfb xdotool python3; do
-    command -v $tool >/dev/null || { echo "needs $tool" >&2; exit 1; }
-done
+tallaby_install_packages xvfb xauth xdotool python3
 
 state=$(mktemp -d)
 pids=()
