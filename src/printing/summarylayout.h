@@ -71,7 +71,6 @@ public:
     // no wrapping). Stays until replaced; the screen line width no longer applies.
     void setTargetDevice(const TargetDevice &device, qint32 lineWidthTwips);
     bool hasTargetDevice() const { return m_target.has_value(); }
-    const std::optional<TargetDevice> &targetDevice() const { return m_target; }
 
     // The line width used while no target device is set.
     void setScreenLineWidth(qint32 twips);

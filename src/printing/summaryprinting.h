@@ -82,9 +82,6 @@ public:
     void cancel();
     bool isPrinting() const { return m_job != nullptr; }
 
-    // Threads still working, for tests.
-    int workersRunning() { return m_workers.running(); }
-
 private:
     struct Job;
     class Mailbox;
