@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(printer.aborted, 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
-        const double units = twipsToUnits(1, paper.resolution); // per twip
+        const double units = paper.resolution / double(kTwipsPerInch); // per twip
         const QRectF expected(rect.topLeft() * units, rect.size() * units - QSizeF(1, 1));
         QCOMPARE(printer.pages[0]->texts().front().clip, expected);
     }

@@ -136,7 +136,7 @@ private:
             return printFailure(PrintError::NoDocument);
         return std::nullopt;
     }
-    double twips(double units) const { return unitsToTwips(units, m_paper.resolution); }
+    double twips(double units) const { return units * kTwipsPerInch / m_paper.resolution; }
     QSize printableUnits() const {
         const auto units = [this](qint32 twips, int offset) {
             const qint64 size = qint64(twips) * m_paper.resolution / kTwipsPerInch - 2LL * offset;
