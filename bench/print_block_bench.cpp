@@ -9,6 +9,7 @@
 #include "app/commands.h"
 #include "benchsupport.h"
 #include "printing/summaryprinting.h"
+#include "twips.h"
 #include "ui/form1.h"
 #include "ui/summarybox.h"
 
@@ -53,24 +54,24 @@ public:
         return PageContext{&m_painter, &m_printer, offset.toPoint()};
     }
     PrintResult<double> deviceUnitsToTwipsX(double units) override {
-        return units * 1440 / m_printer.logicalDpiX();
+        return unitsToTwips(units, m_printer.logicalDpiX());
     }
     PrintResult<double> deviceUnitsToTwipsY(double units) override {
-        return units * 1440 / m_printer.logicalDpiY();
+        return unitsToTwips(units, m_printer.logicalDpiY());
     }
     PrintResult<qint32> paperWidth() override {
-        return qRound(m_printer.paperRect(QPrinter::Point).width() * 20);
+        return qRound(m_printer.paperRect(QPrinter::Point).width() * kTwipsPerPoint);
     }
     PrintResult<qint32> paperHeight() override {
-        return qRound(m_printer.paperRect(QPrinter::Point).height() * 20);
+        return qRound(m_printer.paperRect(QPrinter::Point).height() * kTwipsPerPoint);
     }
     PrintResult<double> printableWidth() override {
         const double units = m_printer.pageRect(QPrinter::DevicePixel).width();
-        return m_twips ? units * 1440 / m_printer.logicalDpiX() : units;
+        return m_twips ? unitsToTwips(units, m_printer.logicalDpiX()) : units;
     }
     PrintResult<double> printableHeight() override {
         const double units = m_printer.pageRect(QPrinter::DevicePixel).height();
-        return m_twips ? units * 1440 / m_printer.logicalDpiY() : units;
+        return m_twips ? unitsToTwips(units, m_printer.logicalDpiY()) : units;
     }
     PrintResult<TargetDevice> createTargetDevice() override {
         return TargetDevice(m_printer.resolution());

@@ -38,7 +38,7 @@ Q_DECLARE_METATYPE(std::optional<tallaby::printing::PrintError>)
 
 namespace {
 
-constexpr qint32 kInch = 1440;
+constexpr qint32 kInch = kTwipsPerInch;
 
 QString noteLines(int count) {
     QStringList lines;
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(printer.aborted, 1);
 
         QVERIFY(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch));
-        const double units = paper.resolution / 1440.0; // per twip
+        const double units = paper.resolution / double(kTwipsPerInch); // per twip
         const QRectF expected(rect.topLeft() * units, rect.size() * units - QSizeF(1, 1));
         QCOMPARE(printer.pages[0]->texts().front().clip, expected);
     }

@@ -133,7 +133,7 @@ private slots:
     // The layout table as a whole: a typo in any row breaks one of these rules.
     void layoutHoldsTogether() {
         const auto &layout = ui::form1Layout();
-        const auto twips = [](const ui::TwipRect &r) {
+        const auto twips = [](const TwipRect &r) {
             return QRect(r.left, r.top, r.width, r.height);
         };
         QHash<QString, QRect> inside{
@@ -142,8 +142,8 @@ private slots:
             const QRect r = twips(entry.rect);
             // Whole pixels, inside the container; Frame1 runs a pixel past the client area.
             for (int length : {r.x(), r.y(), r.width(), r.height()})
-                QVERIFY2(length % ui::kTwipsPerPixel == 0, qPrintable(entry.name));
-            const int slack = entry.name == "Frame1" ? ui::kTwipsPerPixel : 0;
+                QVERIFY2(length % kTwipsPerPixel == 0, qPrintable(entry.name));
+            const int slack = entry.name == "Frame1" ? kTwipsPerPixel : 0;
             QVERIFY2(!r.isEmpty() && inside[entry.container].adjusted(0, 0, 0, slack).contains(r),
                      qPrintable(entry.name));
             inside.insert(entry.name, QRect(QPoint(), r.size()));
@@ -167,7 +167,7 @@ private slots:
                     continue;
                 const QRect overlap = twips(a.rect).intersected(twips(b.rect));
                 QVERIFY2(overlap.isEmpty() ||
-                             qMin(overlap.width(), overlap.height()) <= ui::kTwipsPerPixel,
+                             qMin(overlap.width(), overlap.height()) <= kTwipsPerPixel,
                          qPrintable(a.name + " overlaps " + b.name));
             }
         }
@@ -338,7 +338,7 @@ private slots:
         m_form->Timer1_Timer();
         QCOMPARE(box->verticalScrollBar()->value(), 500);
 
-        box->layout().setScreenLineWidth(1440); // an inch, so lines wrap
+        box->layout().setScreenLineWidth(kTwipsPerInch); // an inch, so lines wrap
         QAccessibleTextInterface *text =
             QAccessible::queryAccessibleInterface(box)->textInterface();
         QStringList lines;

@@ -1,6 +1,7 @@
 #include "printing/defaultprinter.h"
 
 #include "printing/spool.h"
+#include "twips.h"
 
 #ifdef TALLABY_PRINT_THROUGH_CUPS
 #include "printing/cupsjob.h"
@@ -20,9 +21,6 @@
 namespace tallaby::printing {
 
 namespace {
-
-constexpr double kTwipsPerInch = 1440.0;
-constexpr double kTwipsPerPoint = 20.0;
 
 const QString kDocumentTitle = QStringLiteral("Tallaby summary");
 const QString kSpoolFileName = QStringLiteral("summary.pdf");
@@ -115,11 +113,11 @@ PrintFailure DefaultPrinter::pageFailure(const QString &what) const {
 }
 
 double DefaultPrinter::twipsX(double units) const {
-    return units * kTwipsPerInch / m_printer->logicalDpiX();
+    return unitsToTwips(units, m_printer->logicalDpiX());
 }
 
 double DefaultPrinter::twipsY(double units) const {
-    return units * kTwipsPerInch / m_printer->logicalDpiY();
+    return unitsToTwips(units, m_printer->logicalDpiY());
 }
 
 PrintStatus DefaultPrinter::printText(const QString &text) {

@@ -10,7 +10,6 @@ namespace tallaby::printing::Module1 {
 namespace {
 
 const QString kSpace = QStringLiteral(" ");
-constexpr double kTwipsPerInch = 1440.0;
 
 PrintFailure overflow() {
     return printFailure(PrintError::Overflow);
@@ -66,17 +65,17 @@ PrintStatus openDocument(PrinterService &printer, bool &open) {
 // and for one line's height; paper with less prints nothing, not scraps.
 constexpr int kNarrowestLineCharacters = 20;
 
-bool holdsALine(const TwipsRect &rect, const QFont &font, const QPaintDevice &device) {
+bool holdsALine(const TwipEdges &rect, const QFont &font, const QPaintDevice &device) {
     const QFontMetricsF metrics(font, &device);
-    const double width = metrics.averageCharWidth() * kNarrowestLineCharacters * kTwipsPerInch /
-                         device.logicalDpiX();
-    const double height = metrics.height() * kTwipsPerInch / device.logicalDpiY();
+    const double width =
+        unitsToTwips(metrics.averageCharWidth() * kNarrowestLineCharacters, device.logicalDpiX());
+    const double height = unitsToTwips(metrics.height(), device.logicalDpiY());
     return qint64(rect.right) - rect.left >= width && qint64(rect.bottom) - rect.top >= height;
 }
 
 } // namespace
 
-PrintResult<TwipsRect> printRectangle(PrinterService &printer, const Margins &margins) {
+PrintResult<TwipEdges> printRectangle(PrinterService &printer, const Margins &margins) {
     // Physical offsets in whole twips, each from its own reading of the page.
     const auto leftOffset = physicalOffset(printer, Axis::X);
     if (!leftOffset)
@@ -99,7 +98,7 @@ PrintResult<TwipsRect> printRectangle(PrinterService &printer, const Margins &ma
         if (!edge)
             return edge.failure();
     }
-    return TwipsRect{*edges[0], *edges[1], *edges[2], *edges[3]};
+    return TwipEdges{*edges[0], *edges[1], *edges[2], *edges[3]};
 }
 
 PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterService &printer,

@@ -23,7 +23,7 @@ struct Margins {
 
 // The print rectangle on the current page, relative to its printable area: the
 // margins less the printer's physical offsets. Both routines print within it.
-PrintResult<TwipsRect> printRectangle(PrinterService &printer, const Margins &margins);
+PrintResult<TwipEdges> printRectangle(PrinterService &printer, const Margins &margins);
 
 // Lays `control` out for the printer at the width between the two margins and
 // returns that width. Opens a document to read the printer's offsets and drops it:

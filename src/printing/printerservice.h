@@ -2,6 +2,7 @@
 
 #include "printing/printresult.h"
 #include "printing/targetdevice.h"
+#include "twips.h"
 
 #include <memory>
 #include <QPoint>
@@ -31,7 +32,7 @@ public:
 
 // The default printer seen as a print document with pages: what printing the
 // summary asks of a printer, and no more. Every operation can fail. Sizes are in
-// twips (1440 to the inch) except where device units are said.
+// twips (twips.h) except where device units are said.
 class PrinterService {
 public:
     virtual ~PrinterService() = default;

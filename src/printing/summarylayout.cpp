@@ -10,15 +10,10 @@ namespace tallaby::printing {
 
 namespace {
 
-constexpr qreal kTwipsPerInch = 1440.0;
 // Lines are stacked in QFixed steps; a line that ends within this of the edge fits.
 constexpr qreal kFitTolerance = 1.0 / 128;
 // With no line width the text is not wrapped; Qt's fixed-point lengths end near here.
 constexpr qreal kUnwrappedWidth = 4.0e6;
-
-qreal twipsToUnits(qint64 twips, int resolution) {
-    return static_cast<qreal>(twips) * resolution / kTwipsPerInch;
-}
 
 // A paragraph's extent in the text and the length of the break that ends it.
 struct Paragraph {

@@ -2,6 +2,7 @@
 
 #include "printing/printresult.h"
 #include "printing/targetdevice.h"
+#include "twips.h"
 
 #include <memory>
 #include <optional>
@@ -16,22 +17,12 @@ class QPaintDevice;
 
 namespace tallaby::printing {
 
-// A rectangle in twips (1440 to the inch). right and bottom are edges, not sizes.
-struct TwipsRect {
-    qint32 left = 0;
-    qint32 top = 0;
-    qint32 right = 0;
-    qint32 bottom = 0;
-
-    friend bool operator==(const TwipsRect &, const TwipsRect &) = default;
-};
-
 // One page pass: render text from `first` into `rect` on `painter`.
 struct RenderRange {
     QPainter *painter = nullptr;          // the page being drawn on
     const QPaintDevice *target = nullptr; // the device text is measured on; the painter's if null
-    TwipsRect rect;                       // where the text goes, relative to the printable area
-    TwipsRect page;                       // the printable area itself; text is clipped to it too
+    TwipEdges rect;                       // where the text goes, relative to the printable area
+    TwipEdges page;                       // the printable area itself; text is clipped to it too
     qint32 first = 0;                     // a line start: 0, or what the previous pass returned
     qint32 last = -1;                     // stop before a line starting here; -1 for the end
 };
@@ -49,7 +40,7 @@ struct RenderRange {
 // widget sets from its own width:
 //
 //     if (!layout.hasTargetDevice())
-//         layout.setScreenLineWidth(qRound(width() * 1440.0 / logicalDpiX()));
+//         layout.setScreenLineWidth(qRound(unitsToTwips(width(), logicalDpiX())));
 //
 // and paints with
 //
@@ -80,7 +71,6 @@ public:
     // no wrapping). Stays until replaced; the screen line width no longer applies.
     void setTargetDevice(const TargetDevice &device, qint32 lineWidthTwips);
     bool hasTargetDevice() const { return m_target.has_value(); }
-    const std::optional<TargetDevice> &targetDevice() const { return m_target; }
 
     // The line width used while no target device is set.
     void setScreenLineWidth(qint32 twips);

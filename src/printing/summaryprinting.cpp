@@ -12,6 +12,7 @@ namespace tallaby::printing {
 
 namespace {
 
+constexpr qint32 kMargin = kTwipsPerInch; // on every side
 constexpr std::chrono::seconds kRetryAfter{5};
 // Pages are drawn in slices of at most this long, or this many pages, so input
 // and ticks get through in between.
@@ -93,7 +94,7 @@ void SummaryPrinter::startLayout(std::function<void(const PrintResult<qint32> &)
             mailbox->post([this, shared, done] {
                 const PrintResult<qint32> lineWidth =
                     *shared
-                        ? Module1::SetupSummaryPrintLayout(m_layout, ***shared, kOneInch, kOneInch)
+                        ? Module1::SetupSummaryPrintLayout(m_layout, ***shared, kMargin, kMargin)
                         : PrintResult<qint32>(shared->failure());
                 if (done)
                     done(lineWidth);
@@ -149,7 +150,7 @@ void SummaryPrinter::found(const std::shared_ptr<Job> &job, PrinterOpening print
     job->printer = std::move(*printer);
     job->snapshot = m_layout.snapshot();
     auto pages = Module1::SummaryPages::begin(*job->snapshot, *job->printer,
-                                              {kOneInch, kOneInch, kOneInch, kOneInch});
+                                              {kMargin, kMargin, kMargin, kMargin});
     if (!pages)
         return finish(pages.failure());
     job->pages = std::move(*pages);

@@ -19,7 +19,6 @@
 // Neither blocks on the print server, shows a print dialog or throws.
 namespace tallaby::printing {
 
-inline constexpr qint32 kOneInch = 1440;
 // A print of more pages than this is asked about before it is drawn.
 inline constexpr int kLargePrintPages = 100;
 
@@ -67,14 +66,14 @@ public:
     ~SummaryPrinter() override;
 
     // The start-up call: Arial 10 pt at once, then, from the event loop,
-    // SetupSummaryPrintLayout(layout, 1440, 1440) once the default printer is
+    // SetupSummaryPrintLayout with one-inch margins once the default printer is
     // found, however long the print server takes. Until then, or for good if
     // there is none, the layout keeps its screen line width. `done` gets the
     // line width or why there is none.
     void startLayout(std::function<void(const PrintResult<qint32> &)> done = {});
 
-    // The print command: PrintSummaryPages(layout, 1440, 1440, 1440, 1440) on the
-    // default printer. Refuses at once, with nothing started, while another print
+    // The print command: PrintSummaryPages with one-inch margins on the default
+    // printer. Refuses at once, with nothing started, while another print
     // is on (StillLooking, Busy) or when the summary cannot be brought up to date
     // (NotCurrent); else `request.done` follows.
     PrintStatus print(PrintRequest request);
@@ -82,9 +81,6 @@ public:
     // done() hears Cancelled.
     void cancel();
     bool isPrinting() const { return m_job != nullptr; }
-
-    // Threads still working, for tests.
-    int workersRunning() { return m_workers.running(); }
 
 private:
     struct Job;

@@ -16,10 +16,6 @@ public:
     int resolution() const { return m_resolution; }
     const QPaintDevice &metrics() const { return m_metrics; }
 
-    friend bool operator==(const TargetDevice &a, const TargetDevice &b) {
-        return a.m_resolution == b.m_resolution;
-    }
-
 private:
     int m_resolution;
     QImage m_metrics;

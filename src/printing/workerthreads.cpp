@@ -38,11 +38,6 @@ std::stop_source WorkerThreads::start(std::function<void(std::stop_token)> work)
     return worker.thread.get_stop_source();
 }
 
-int WorkerThreads::running() {
-    reap();
-    return static_cast<int>(m_workers.size());
-}
-
 int WorkerThreads::abandoned() {
     return g_abandoned.load();
 }

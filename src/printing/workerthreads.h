@@ -28,8 +28,6 @@ public:
 
     // Runs `work` on a thread of its own; the source gives up on it early.
     std::stop_source start(std::function<void(std::stop_token)> work);
-    // How many have not finished yet.
-    int running();
 
     // Threads left behind by any owner and still running: while there are any,
     // the process must end with std::_Exit, since static destructors would pull

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/twips.h"
+#include "twips.h"
 
 #include <QString>
 #include <vector>

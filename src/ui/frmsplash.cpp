@@ -1,11 +1,11 @@
 #include "ui/frmsplash.h"
 
 #include "identity.h"
+#include "twips.h"
 #include "ui/accessibility.h"
 #include "ui/artwork.h"
 #include "ui/filled.h"
 #include "ui/systemcolors.h"
-#include "ui/twips.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -1,5 +1,6 @@
 #include "ui/summarybox.h"
 
+#include "twips.h"
 #include "ui/systemcolors.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace tallaby::ui {
 
 namespace {
 constexpr int kMargin = 4; // pixels between the border and the text
-constexpr int kTwipsPerInch = 1440;
 } // namespace
 
 SummaryBox::SummaryBox(QWidget *parent)
@@ -146,8 +146,7 @@ void SummaryBox::resizeEvent(QResizeEvent *event) {
     QAbstractScrollArea::resizeEvent(event);
     if (!m_layout.hasTargetDevice()) {
         const int width = viewport()->width() - 2 * kMargin;
-        m_layout.setScreenLineWidth(
-            qRound(width * double(kTwipsPerInch) / viewport()->logicalDpiX()));
+        m_layout.setScreenLineWidth(qRound(unitsToTwips(width, viewport()->logicalDpiX())));
     }
     updateScrollBars();
 }

@@ -136,10 +136,10 @@ private:
             return printFailure(PrintError::NoDocument);
         return std::nullopt;
     }
-    double twips(double units) const { return units * 1440 / m_paper.resolution; }
+    double twips(double units) const { return units * kTwipsPerInch / m_paper.resolution; }
     QSize printableUnits() const {
         const auto units = [this](qint32 twips, int offset) {
-            const qint64 size = qint64(twips) * m_paper.resolution / 1440 - 2 * qint64(offset);
+            const qint64 size = qint64(twips) * m_paper.resolution / kTwipsPerInch - 2LL * offset;
             return int(std::clamp<qint64>(size, 1, 1 << 24));
         };
         return {units(m_paper.widthTwips, m_paper.offset.x()),
