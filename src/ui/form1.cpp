@@ -74,6 +74,33 @@ private:
     std::function<void(QWidget *)> m_fill;
 };
 
+// The controls the window works with, by their names in the layout.
+QHash<QString, Keep> keptByName(Worksheet &sheet, Form1::Controls &controls) {
+    QHash<QString, Keep> kept = {
+        {"wee", sheet.wee},
+        {"mon", sheet.mon},
+        {"total1", sheet.total1},
+        {"week", sheet.week},
+        {"totex", sheet.totex},
+        {"tottake", sheet.tottake},
+        {"free", sheet.free},
+        {"RichTextBox1", sheet.summary},
+        {"RichTextBox2", sheet.notes},
+        {"Command1", controls.clearValues},
+        {"Command2", controls.printSummary},
+        {"Label12", controls.webLink},
+        {"Picture1", controls.logo},
+        {"Picture2", controls.banner},
+    };
+    for (int n = 1; n <= worksheet::kIncomeCount; ++n)
+        kept.insert(QStringLiteral("inc%1").arg(n), sheet.incomes[n - 1]);
+    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
+        kept.insert(QStringLiteral("c%1").arg(row), sheet.expenses[row - 1]);
+        kept.insert(QStringLiteral("Combo%1").arg(row), sheet.categories[row - 1]);
+    }
+    return kept;
+}
+
 QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
     switch (entry.kind) {
     case ControlKind::Frame:
@@ -162,30 +189,8 @@ void Form1::createUi() {
     setCentralWidget(client);
     m_byName.insert(QStringLiteral("Form1"), client);
 
-    // The controls the window works with, by their names in the layout.
-    QHash<QString, Keep> kept = {
-        {"wee", m_sheet.wee},
-        {"mon", m_sheet.mon},
-        {"total1", m_sheet.total1},
-        {"week", m_sheet.week},
-        {"totex", m_sheet.totex},
-        {"tottake", m_sheet.tottake},
-        {"free", m_sheet.free},
-        {"RichTextBox1", m_sheet.summary},
-        {"RichTextBox2", m_sheet.notes},
-        {"Command1", m_controls.clearValues},
-        {"Command2", m_controls.printSummary},
-        {"Label12", m_controls.webLink},
-        {"Picture1", m_controls.logo},
-        {"Picture2", m_controls.banner},
-    };
-    for (int n = 1; n <= worksheet::kIncomeCount; ++n)
-        kept.insert(QStringLiteral("inc%1").arg(n), m_sheet.incomes[n - 1]);
-    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
-        kept.insert(QStringLiteral("c%1").arg(row), m_sheet.expenses[row - 1]);
-        kept.insert(QStringLiteral("Combo%1").arg(row), m_sheet.categories[row - 1]);
-    }
-
+    const QHash<QString, Keep> kept = keptByName(m_sheet, m_controls);
+    [[maybe_unused]] qsizetype keptCount = 0;
     for (const LayoutEntry &entry : form1Layout()) {
         QWidget *widget = createControl(entry, m_byName.value(entry.container));
         widget->setObjectName(entry.name);
@@ -199,9 +204,12 @@ void Form1::createUi() {
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
         }
         m_byName.insert(entry.name, widget);
-        if (const auto keep = kept.constFind(entry.name); keep != kept.cend())
+        if (const auto keep = kept.constFind(entry.name); keep != kept.cend()) {
             (*keep)(widget);
+            ++keptCount;
+        }
     }
+    Q_ASSERT_X(keptCount == kept.size(), "Form1::createUi", "a kept name is not in the layout");
 
     // Controls with a window of their own lie in front of labels; among the
     // overlaps that show, "per" lies in front of the period word, the logo
