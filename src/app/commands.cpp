@@ -4,6 +4,7 @@
 #include "ui/clickablelabel.h"
 #include "ui/form1.h"
 #include "ui/frmsplash.h"
+#include "ui/marking.h"
 #include "ui/picturebox.h"
 #include "worksheet/fields.h"
 
@@ -68,7 +69,7 @@ void Form1Commands::printSummary() {
     // the printer, so it is there whenever this is asked.
     request.freshen = [form = &m_form]() -> PrintStatus {
         form->Timer1_Timer();
-        const QString why = form->whySummaryIsNotCurrent();
+        const QString why = ui::whySummaryIsNotCurrent(form->lastTick());
         if (why.isEmpty())
             return printing::printOk();
         return printing::printFailure(printing::PrintError::NotCurrent, why);
@@ -101,27 +102,29 @@ void Form1Commands::printSummary() {
 void Form1Commands::showProgress(int drawn, int total) {
     if (!m_progress) {
         // Shown only once the drawing has taken longer than a moment.
-        m_progress = new QProgressDialog(tr("Drawing the pages of the summary..."), tr("Cancel"), 0,
-                                         total, &m_form);
-        m_progress->setWindowTitle(tr("Print Summary"));
+        m_progress = new QProgressDialog(QStringLiteral("Drawing the pages of the summary..."),
+                                         QStringLiteral("Cancel"), 0, total, &m_form);
+        m_progress->setWindowTitle(QStringLiteral("Print Summary"));
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
         m_progress->setMinimumDuration(500);
         connect(m_progress, &QProgressDialog::canceled, &m_form.summaryPrinter(),
                 &printing::SummaryPrinter::cancel);
     }
-    m_progress->setLabelText(tr("Drawing page %L1 of %L2 of the summary...").arg(drawn).arg(total));
+    m_progress->setLabelText(
+        QStringLiteral("Drawing page %L1 of %L2 of the summary...").arg(drawn).arg(total));
     m_progress->setValue(drawn);
 }
 
 void Form1Commands::confirmLargePrint(int pages, std::function<void(bool)> answer) {
-    auto *box =
-        new QMessageBox(QMessageBox::Question, tr("Print Summary"),
-                        tr("The summary will take %L1 pages. Print all of them?").arg(pages),
-                        QMessageBox::NoButton, &m_form);
+    auto *box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Print Summary"),
+        QStringLiteral("The summary will take %L1 pages. Print all of them?").arg(pages),
+        QMessageBox::NoButton, &m_form);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton *print = box->addButton(tr("Print %L1 Pages").arg(pages), QMessageBox::AcceptRole);
+    QPushButton *print =
+        box->addButton(QStringLiteral("Print %L1 Pages").arg(pages), QMessageBox::AcceptRole);
     box->addButton(QMessageBox::Cancel);
     box->setDefaultButton(QMessageBox::Cancel);
     connect(box, &QMessageBox::finished, this,
@@ -153,7 +156,7 @@ QString breakableRuns(const QString &text) {
 void Form1Commands::reportPrint(const printing::PrintStatus &printed) {
     if (printed || printed.failure().error == printing::PrintError::Cancelled)
         return;
-    const QString title = tr("Print Summary");
+    const QString title = QStringLiteral("Print Summary");
     const QString message = printed.failure().message();
     if (m_tellUser)
         return m_tellUser(title, message);

@@ -1,9 +1,11 @@
 #include "ui/accessibility.h"
 
+#include "identity.h"
 #include "ui/clickablelabel.h"
 #include "ui/frmsplash.h"
 #include "ui/picturebox.h"
 #include "ui/summarybox.h"
+#include "worksheet/fields.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
@@ -14,6 +16,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVirtualObject>
+#include <QHash>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -325,6 +328,36 @@ void setInvalidEntry(QWidget *field, const QString &why) {
     if (described)
         sendEvent(iface, QStringLiteral("PropertyChange"), QStringLiteral("accessible-description"),
                   0, why);
+}
+
+QString accessibleName(const QString &control) {
+    static const QHash<QString, QString> names = [] {
+        const QString maker = QLatin1String(kMaker);
+        QHash<QString, QString> names = {
+            {"inc1", "Your Income"},
+            {"inc2", "Partners Income"},
+            {"inc3", "Other Income"},
+            {"wee", "Weekly"},
+            {"mon", "Monthly"},
+            {"total1", "Total Income"},
+            {"week", "per"},
+            {"tottake", "Total Income"},
+            {"totex", "Total Expendature"},
+            {"free", "Income - Expendature"},
+            {"RichTextBox1", "Summary"},
+            {"RichTextBox2", "Notes"},
+            {"Picture1", maker + " logo"},
+            {"Picture2", "Visit the " + maker + " web site"},
+        };
+        for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
+            names.insert(worksheet::fieldName(worksheet::expenseAmount(row)),
+                         QStringLiteral("Expense %1 amount").arg(row));
+            names.insert(QStringLiteral("Combo%1").arg(row),
+                         QStringLiteral("Expense %1 category").arg(row));
+        }
+        return names;
+    }();
+    return names.value(control);
 }
 
 } // namespace tallaby::ui

@@ -16,4 +16,9 @@ void installAccessibility();
 // user types into, the invalid-entry state follows; both are announced.
 void setInvalidEntry(QWidget *field, const QString &why);
 
+// What a screen reader calls a control of the main window that its own
+// caption does not name, by the control's name ("inc1", "Combo5", "totex");
+// empty for the rest. A result label is read with its figure after this name.
+QString accessibleName(const QString &control);
+
 } // namespace tallaby::ui

@@ -30,7 +30,7 @@ AmountEdit::AmountEdit(QWidget *parent)
     setValidator(new CapacityValidator(this));
     connect(this, &QLineEdit::inputRejected, this, [this] {
         QToolTip::showText(mapToGlobal(rect().bottomLeft()),
-                           tr("Not taken: an amount holds at most %1 characters.")
+                           QStringLiteral("Not taken: an amount holds at most %1 characters.")
                                .arg(locale().toString(kCapacity)),
                            this);
     });

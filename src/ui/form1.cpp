@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
 #include <QEvent>
@@ -32,29 +32,14 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace tallaby::ui {
 
 using worksheet::Field;
-using worksheet::Option;
 
 namespace {
 
 constexpr int kTickMilliseconds = 500;
-
-// How much shorter the summary must get for releaseMemoryOfCutNotes().
-constexpr qsizetype kReleaseAfterShrinking = 1'000'000;
-
-// Gives freed memory back to the system; the C library would keep it,
-// scattered between what is still in use.
-void releaseFreedMemory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
 
 // Return and Enter press a focused button, as Space does; neither is a
 // default button, so Qt's own buttons would let them pass.
@@ -74,12 +59,46 @@ protected:
     }
 };
 
-bool isAmountName(const QString &name) {
-    for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
-        if (worksheet::fieldName(worksheet::amountField(i)) == name)
-            return true;
+// Where the window keeps one of its controls, filled in as the control is created.
+class Keep {
+public:
+    template<class Widget>
+    Keep(Widget *&where)
+        : m_fill([&where](QWidget *widget) {
+            where = qobject_cast<Widget *>(widget);
+            Q_ASSERT(where);
+        }) {}
+    void operator()(QWidget *widget) const { m_fill(widget); }
+
+private:
+    std::function<void(QWidget *)> m_fill;
+};
+
+// The controls the window works with, by their names in the layout.
+QHash<QString, Keep> keptByName(Worksheet &sheet, Form1::Controls &controls) {
+    QHash<QString, Keep> kept = {
+        {"wee", sheet.wee},
+        {"mon", sheet.mon},
+        {"total1", sheet.total1},
+        {"week", sheet.week},
+        {"totex", sheet.totex},
+        {"tottake", sheet.tottake},
+        {"free", sheet.free},
+        {"RichTextBox1", sheet.summary},
+        {"RichTextBox2", sheet.notes},
+        {"Command1", controls.clearValues},
+        {"Command2", controls.printSummary},
+        {"Label12", controls.webLink},
+        {"Picture1", controls.logo},
+        {"Picture2", controls.banner},
+    };
+    for (int n = 1; n <= worksheet::kIncomeCount; ++n)
+        kept.insert(QStringLiteral("inc%1").arg(n), sheet.incomes[n - 1]);
+    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
+        kept.insert(QStringLiteral("c%1").arg(row), sheet.expenses[row - 1]);
+        kept.insert(QStringLiteral("Combo%1").arg(row), sheet.categories[row - 1]);
     }
-    return false;
+    return kept;
 }
 
 QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
@@ -97,7 +116,8 @@ QWidget *createControl(const LayoutEntry &entry, QWidget *parent) {
         return label;
     }
     case ControlKind::TextBox: {
-        QLineEdit *edit = isAmountName(entry.name) ? new AmountEdit(parent) : new QLineEdit(parent);
+        // The text boxes the user types into are the amounts.
+        QLineEdit *edit = (entry.look & Result) ? new QLineEdit(parent) : new AmountEdit(parent);
         edit->setText(entry.caption);
         return edit;
     }
@@ -148,6 +168,7 @@ Form1::Form1(worksheet::TickContext tick, printing::PrinterAccess printer, QWidg
     applyColours();
     setUpAccessibility();
     setUpTabOrder();
+    m_fields = std::make_unique<FormFields>(m_sheet);
 
     m_printing =
         std::make_unique<printing::SummaryPrinter>(m_sheet.summary->layout(), std::move(printer));
@@ -168,6 +189,8 @@ void Form1::createUi() {
     setCentralWidget(client);
     m_byName.insert(QStringLiteral("Form1"), client);
 
+    const QHash<QString, Keep> kept = keptByName(m_sheet, m_controls);
+    [[maybe_unused]] qsizetype keptCount = 0;
     for (const LayoutEntry &entry : form1Layout()) {
         QWidget *widget = createControl(entry, m_byName.value(entry.container));
         widget->setObjectName(entry.name);
@@ -181,7 +204,12 @@ void Form1::createUi() {
             widget->setAttribute(Qt::WA_TransparentForMouseEvents);
         }
         m_byName.insert(entry.name, widget);
+        if (const auto keep = kept.constFind(entry.name); keep != kept.cend()) {
+            (*keep)(widget);
+            ++keptCount;
+        }
     }
+    Q_ASSERT_X(keptCount == kept.size(), "Form1::createUi", "a kept name is not in the layout");
 
     // Controls with a window of their own lie in front of labels; among the
     // overlaps that show, "per" lies in front of the period word, the logo
@@ -193,35 +221,6 @@ void Form1::createUi() {
     control(QStringLiteral("week"))->stackUnder(control(QStringLiteral("Label6")));
     control(QStringLiteral("Frame3"))->stackUnder(control(QStringLiteral("Picture1")));
     control(QStringLiteral("Frame2"))->stackUnder(control(QStringLiteral("Frame4")));
-
-    for (int n = 1; n <= worksheet::kIncomeCount; ++n)
-        m_sheet.incomes[n - 1] =
-            qobject_cast<AmountEdit *>(control(fieldName(worksheet::income(n))));
-    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
-        m_sheet.expenses[row - 1] =
-            qobject_cast<AmountEdit *>(control(fieldName(worksheet::expenseAmount(row))));
-        m_sheet.categories[row - 1] =
-            qobject_cast<QComboBox *>(control(QStringLiteral("Combo%1").arg(row)));
-    }
-    m_sheet.wee = qobject_cast<QRadioButton *>(control(QStringLiteral("wee")));
-    m_sheet.mon = qobject_cast<QRadioButton *>(control(QStringLiteral("mon")));
-    m_sheet.total1 = qobject_cast<QLabel *>(control(QStringLiteral("total1")));
-    m_sheet.week = qobject_cast<QLabel *>(control(QStringLiteral("week")));
-    m_sheet.totex = qobject_cast<QLabel *>(control(QStringLiteral("totex")));
-    m_sheet.tottake = qobject_cast<QLineEdit *>(control(QStringLiteral("tottake")));
-    m_sheet.free = qobject_cast<QLineEdit *>(control(QStringLiteral("free")));
-    m_sheet.summary = qobject_cast<SummaryBox *>(control(QStringLiteral("RichTextBox1")));
-    m_sheet.notes = qobject_cast<QPlainTextEdit *>(control(QStringLiteral("RichTextBox2")));
-    connect(m_sheet.notes, &QPlainTextEdit::textChanged, this, [this] {
-        m_notes.reset();
-        ++m_notesRevision;
-    });
-
-    m_controls.clearValues = qobject_cast<QPushButton *>(control(QStringLiteral("Command1")));
-    m_controls.printSummary = qobject_cast<QPushButton *>(control(QStringLiteral("Command2")));
-    m_controls.webLink = qobject_cast<ClickableLabel *>(control(QStringLiteral("Label12")));
-    m_controls.logo = qobject_cast<PictureBox *>(control(QStringLiteral("Picture1")));
-    m_controls.banner = qobject_cast<PictureBox *>(control(QStringLiteral("Picture2")));
 
     m_controls.logo->setPixmap(artwork(QStringLiteral("logo.gif"), devicePixelRatioF()));
     m_controls.banner->setPixmap(artwork(QStringLiteral("banner.jpg"), devicePixelRatioF()));
@@ -320,28 +319,18 @@ void Form1::applyColours() {
 }
 
 void Form1::setUpAccessibility() {
-    const QStringList incomeNames = {tr("Your Income"), tr("Partners Income"), tr("Other Income")};
-    for (int i = 0; i < worksheet::kIncomeCount; ++i)
-        m_sheet.incomes[i]->setAccessibleName(incomeNames[i]);
-    for (int row = 1; row <= worksheet::kExpenseRowCount; ++row) {
-        m_sheet.expenses[row - 1]->setAccessibleName(tr("Expense %1 amount").arg(row));
+    for (const LayoutEntry &entry : form1Layout()) {
+        // The web link is read as its caption, without the space that pads it.
+        const QString name =
+            (entry.look & Link) ? entry.caption.trimmed() : ui::accessibleName(entry.name);
+        if (name.isEmpty())
+            continue;
+        QWidget *widget = control(entry.name);
+        widget->setAccessibleName(name);
         // The editable box's line edit is what has the focus and speaks.
-        QComboBox *category = m_sheet.categories[row - 1];
-        category->setAccessibleName(tr("Expense %1 category").arg(row));
-        category->lineEdit()->setAccessibleName(category->accessibleName());
+        if (auto *category = qobject_cast<QComboBox *>(widget))
+            category->lineEdit()->setAccessibleName(name);
     }
-    m_sheet.wee->setAccessibleName(tr("Weekly"));
-    m_sheet.mon->setAccessibleName(tr("Monthly"));
-    m_sheet.tottake->setAccessibleName(tr("Total Income"));
-    m_sheet.free->setAccessibleName(tr("Income - Expendature"));
-    m_sheet.total1->setAccessibleName(tr("Total Income"));
-    m_sheet.totex->setAccessibleName(tr("Total Expendature"));
-    m_sheet.week->setAccessibleName(tr("per"));
-    m_sheet.summary->setAccessibleName(tr("Summary"));
-    m_sheet.notes->setAccessibleName(tr("Notes"));
-    m_controls.logo->setAccessibleName(tr("Veltrane logo"));
-    m_controls.banner->setAccessibleName(tr("Visit the Veltrane web site"));
-    m_controls.webLink->setAccessibleName(m_controls.webLink->text().trimmed());
 }
 
 void Form1::setUpTabOrder() {
@@ -388,32 +377,15 @@ void Form1::changeEvent(QEvent *event) {
 }
 
 void Form1::Form_Load() {
-    worksheet::applyStartValues(*this);
+    worksheet::applyStartValues(*m_fields);
     // Arial 10 pt at once; the printer's line width once the printer answers.
     m_printing->startLayout();
 }
 
 void Form1::Timer1_Timer() {
-    m_lastTick = worksheet::recalculate(*this, m_tick, m_lastTick);
+    m_lastTick = worksheet::recalculate(*m_fields, m_tick, m_lastTick);
     markTickProblems();
-    releaseMemoryOfCutNotes();
-}
-
-// Long notes cut or cleared leave memory behind: the C library keeps what
-// laid them out, and selecting them to delete them put a copy of them in the
-// selection that the middle button pastes. Both go once the summary is much
-// shorter than it was. The notes' undo history stays, so Ctrl+Z still brings
-// them back.
-void Form1::releaseMemoryOfCutNotes() {
-    const qsizetype length = m_sheet.summary->textLength();
-    m_longestSummary = std::max(m_longestSummary, length);
-    if (m_longestSummary - length < kReleaseAfterShrinking)
-        return;
-    m_longestSummary = length;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (clipboard->ownsSelection() && !m_sheet.notes->textCursor().hasSelection())
-        clipboard->clear(QClipboard::Selection);
-    releaseFreedMemory();
+    m_fields->releaseMemoryOfCutNotes();
 }
 
 void Form1::markTickProblems() {
@@ -428,127 +400,6 @@ void Form1::markTickProblems() {
                                                    {Field::Free, m_sheet.free}};
     for (const auto &[field, widget] : outputs)
         setMarking(widget, tickProblem(m_lastTick, field));
-}
-
-QString Form1::whySummaryIsNotCurrent() const {
-    QStringList why;
-    for (int i = 0; i < worksheet::kAmountFieldCount; ++i) {
-        if (!m_lastTick.notANumber[i])
-            continue;
-        const QString name =
-            control(worksheet::fieldName(worksheet::amountField(i)))->accessibleName();
-        why << (m_lastTick.tooLarge[i] ? tr("%1 is too large") : tr("%1 is not a number"))
-                   .arg(name);
-    }
-    if (m_lastTick.outOfRange) {
-        // Named by the caption beside it, as on screen.
-        const char *caption = *m_lastTick.outOfRange == Field::Tottake ? "Label11"
-                              : *m_lastTick.outOfRange == Field::Totex ? "Label8"
-                                                                       : "Label9";
-        const QString name = qobject_cast<QLabel *>(control(QString::fromLatin1(caption)))
-                                 ->text()
-                                 .remove(u':')
-                                 .trimmed();
-        why << tr("%1 is too large to show").arg(name);
-    }
-    return why.join(QStringLiteral("; "));
-}
-
-QString Form1::text(Field field) const {
-    const int i = worksheet::index(field);
-    if (i < worksheet::kIncomeCount)
-        return m_sheet.incomes[i]->text();
-    if (worksheet::isAmountField(field))
-        return m_sheet.expenses[i - worksheet::kIncomeCount]->text();
-    switch (field) {
-    case Field::Total1:
-        return m_sheet.total1->text();
-    case Field::Week:
-        return m_sheet.week->text();
-    case Field::Tottake:
-        return m_sheet.tottake->text();
-    case Field::Totex:
-        return m_sheet.totex->text();
-    case Field::Free:
-        return m_sheet.free->text();
-    case Field::RichTextBox1:
-        return m_sheet.summary->text();
-    case Field::RichTextBox2:
-        // The notes' lines are separated like the summary's, by lone carriage returns.
-        // Read anew only after an edit: a long note would cost every tick.
-        if (!m_notes)
-            m_notes = m_sheet.notes->toPlainText().replace(u'\n', u'\r');
-        return *m_notes;
-    default:
-        return {};
-    }
-}
-
-void Form1::setText(Field field, const QString &text) {
-    const int i = worksheet::index(field);
-    if (i < worksheet::kIncomeCount) {
-        m_sheet.incomes[i]->setText(text);
-        return;
-    }
-    if (worksheet::isAmountField(field)) {
-        m_sheet.expenses[i - worksheet::kIncomeCount]->setText(text);
-        return;
-    }
-    const auto setResult = [&text](QLineEdit *edit) {
-        if (edit->text() != text)
-            edit->setText(text);
-    };
-    const auto setCaption = [&text](QLabel *label, const QString &name) {
-        if (label->text() == text)
-            return;
-        label->setText(text);
-        label->setAccessibleName(name + QLatin1Char(' ') + text);
-    };
-    switch (field) {
-    case Field::Total1:
-        setCaption(m_sheet.total1, tr("Total Income"));
-        break;
-    case Field::Week:
-        setCaption(m_sheet.week, tr("per"));
-        break;
-    case Field::Tottake:
-        setResult(m_sheet.tottake);
-        break;
-    case Field::Totex:
-        setCaption(m_sheet.totex, tr("Total Expendature"));
-        break;
-    case Field::Free:
-        setResult(m_sheet.free);
-        break;
-    case Field::RichTextBox1:
-        m_sheet.summary->setText(text);
-        ++m_summaryRevision;
-        break;
-    case Field::RichTextBox2:
-        m_sheet.notes->setPlainText(QString(text).replace(u'\r', u'\n'));
-        break;
-    default:
-        break;
-    }
-}
-
-bool Form1::isSelected(Option option) const {
-    return (option == Option::Wee ? m_sheet.wee : m_sheet.mon)->isChecked();
-}
-
-std::uint64_t Form1::revision(Field field) const {
-    switch (field) {
-    case Field::RichTextBox1:
-        return m_summaryRevision;
-    case Field::RichTextBox2:
-        return m_notesRevision;
-    default:
-        return 0;
-    }
-}
-
-void Form1::setSelected(Option option) {
-    (option == Option::Wee ? m_sheet.wee : m_sheet.mon)->setChecked(true);
 }
 
 } // namespace tallaby::ui

@@ -76,7 +76,7 @@ frmSplash::frmSplash(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, true);
     setFixedSize(kClientArea.toPixels().size() + QSize(2 * kDialogFrame, 2 * kDialogFrame));
     // No caption, as designed; a screen reader still needs to know what this is.
-    setAccessibleName(tr("About Tallaby"));
+    setAccessibleName(QStringLiteral("About Tallaby"));
     // Shown where a title bar or a task list names the window.
     setWindowTitle(accessibleName());
     installAccessibility();
@@ -119,7 +119,7 @@ void frmSplash::createUi() {
     logo->setGeometry(kLogo.toPixels());
     logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     logo->setPixmap(artwork(QStringLiteral("about-emblem.png"), devicePixelRatioF()));
-    logo->setAccessibleName(tr("Tallaby emblem"));
+    logo->setAccessibleName(QStringLiteral("Tallaby emblem"));
 
     m_close = new QPushButton(QStringLiteral("Close"), m_frame);
     m_close->setObjectName(QStringLiteral("Command1"));
