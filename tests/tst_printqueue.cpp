@@ -3,9 +3,11 @@
 // write each job to a file, read back with pdftotext.
 
 #include "app/commands.h"
+#include "printing/cupsjob.h"
 #include "ui/form1.h"
 #include "ui/summarybox.h"
 
+#include <csignal>
 #include <optional>
 #include <QDir>
 #include <QPlainTextEdit>
@@ -13,7 +15,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 
+using namespace std::chrono_literals;
 using namespace tallaby;
 
 namespace {
@@ -78,8 +82,7 @@ class PrintQueueTest : public QObject {
     // Prints with the window's own command and reads the job the queue wrote.
     std::optional<Pdf> print(Window &window, const QString &queue) {
         const QDir out(m_state + "/out/" + queue);
-        for (const QString &old : out.entryList({"*.pdf"}, QDir::Files))
-            QFile::remove(out.filePath(old));
+        const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
         window.commands.Command2_Click();
         // A job's file is complete once the queue has nothing left to do.
         QStringList files;
@@ -154,6 +157,73 @@ private slots:
         const double toBottom = 792 - 72 - pdf->bottom;
         QVERIFY2(pdf->text.count(u'\f') > 1 && toBottom >= 0 && toBottom < 14,
                  qPrintable(QString::number(toBottom)));
+    }
+
+    // What the print server, the disk or the environment does -> what the user is
+    // told; nothing reaches the queue and no spool is left.
+    void aFailureIsSaidAndNothingIsLeft_data() {
+        QTest::addColumn<QString>("trouble"); // a print queue command, else what is done here
+        QTest::addColumn<QString>("told");    // the whole message, a pattern; %1 the spool's folder
+        QTest::newRow("a queue that refuses the job")
+            << "reject"
+            << "The printer did not accept the summary\\. The print system said: .+\\. Nothing "
+               "was printed\\.";
+        QTest::newRow("a server stopped dead is given up on at the time limit")
+            << "pause"
+            << "The print server is not running or not answering, so the summary was not "
+               "printed\\. Try again in a few minutes\\.";
+        QTest::newRow("printers, but none the default")
+            << "no default"
+            << "No printer is set as the default, so the summary was not printed\\. Make one of "
+               "your printers the default, then print again\\.";
+        QTest::newRow("a disk too full for the whole document")
+            << "full disk"
+            << "There is no room for the temporary file of the printout \\(%1\\), so the "
+               "summary was not printed\\. Free some disk space, then print again\\.";
+    }
+    void aFailureIsSaidAndNothingIsLeft() {
+        QFETCH(QString, trouble);
+        QFETCH(QString, told);
+        const QString queue = "TallabyLetter";
+        QTemporaryDir spools;
+        qputenv("TMPDIR", QFile::encodeName(spools.path()));
+        Window window;
+        QVERIFY(window.write({"Gas 25.50"}));
+        const QDir out(m_state + "/out/" + queue);
+        const QStringList before = out.entryList({"*.pdf"}, QDir::Files);
+
+        rlimit room{};
+        ::getrlimit(RLIMIT_FSIZE, &room);
+        const rlimit full{1000, room.rlim_max};
+        if (trouble == "no default")
+            qputenv("PRINTER", "NoSuchQueue");
+        else if (trouble == "full disk")
+            QVERIFY(std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR &&
+                    ::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        else
+            QVERIFY(queueCommand(trouble, queue));
+        window.commands.Command2_Click();
+        const bool done =
+            QTest::qWaitFor([&] { return !window.form.summaryPrinter().isPrinting(); }, 10'000);
+        qunsetenv("PRINTER");
+        ::setrlimit(RLIMIT_FSIZE, &room);
+        // A server stopped while the document is sent: each exchange gives up at its own wait.
+        const auto sent =
+            trouble == "pause"
+                ? printing::submitPdfJob(queue, m_state + "/server", "", {}, 300ms, {})
+                : printing::printFailure(printing::PrintError::JobUnconfirmed);
+        QVERIFY(queueCommand(trouble == "reject" ? "accept" : "resume", queue));
+        qunsetenv("TMPDIR");
+        QVERIFY(done);
+        QVERIFY(!sent && sent.failure().error == printing::PrintError::JobUnconfirmed);
+        QCOMPARE(window.failures.size(), 1);
+        const QRegularExpression said(QRegularExpression::anchoredPattern(
+            told.arg(QRegularExpression::escape(spools.path()))));
+        QVERIFY2(said.match(window.failures[0]).hasMatch(), qPrintable(window.failures[0]));
+        QTRY_COMPARE(QDir(spools.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList());
+        QTRY_VERIFY(run("lpstat", {"-o", queue}) == QString());
+        QCOMPARE(out.entryList({"*.pdf"}, QDir::Files), before);
     }
 };
 

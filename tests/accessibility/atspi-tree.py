@@ -6,6 +6,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import Atspi, GLib
 
 failures = []
 
@@ -86,6 +87,17 @@ if summary is not None:
     check(start == 0 and 0 < end < len(whole) and whole.startswith(line),
           f"the summary's first line is {line!r} ({start}, {end})")
     check(summary.getState().contains(pyatspi.STATE_READ_ONLY), "the summary is not read-only")
+    # A caret that moves is heard where it went.
+    moves = []
+    listener = Atspi.EventListener.new(lambda event: moves.append(event.detail1))
+    listener.register("object:text-caret-moved")
+    text.setCaretOffset(5)
+
+    def heard():
+        GLib.MainContext.default().iteration(False)
+        return 5 in moves
+
+    check(until(heard, 10), f"a caret moved to 5 was announced as {moves}")
 
 check(any(n.startswith("Click here to visit") for n in links), "the web link is no link")
 check(len(links) == 2, f"links: {sorted(links)}")
