@@ -316,7 +316,7 @@ private slots:
         QTest::newRow("a bad expense lets the incomes through")
             << QStringList{"c5", "4..5"} << QStringList{"c5"} << "income totals still update"
             << "Expense 5 amount is not a number";
-        QTest::newRow("incomes beyond the range mark both Total Income boxes")
+        QTest::newRow("incomes too large mark both Total Income boxes")
             << QStringList{"inc1", "1e308", "inc2", "1e308"} << QStringList{"tottake", "total1"}
             << "incomes are smaller"
             << "Total Income is too large";
