@@ -43,6 +43,7 @@ void ConversionsTest::amountToNumber_data() {
     row("blanks around", english, " \t42 ", 42.0);
     row("a lone minus", english, "-", none);
     row("beyond the double range", english, "1e309", none);
+    row("a negative exponent", english, "1E-5", 1e-5);
     row("the euro after a German amount", german, "5,25 €", 5.25);
     row("a negative in parentheses", english, "($1,200)", -1200.0);
     row("empty", english, "", none);

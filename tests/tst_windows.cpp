@@ -1,12 +1,14 @@
 #include "app/commands.h"
 #include "identity.h"
 #include "testsupport.h"
+#include "ui/marking.h"
 #include "ui/amountedit.h"
 #include "ui/artwork.h"
 #include "ui/filled.h"
 #include "ui/form1.h"
 #include "ui/form1layout.h"
 #include "ui/frmsplash.h"
+#include "ui/picturebox.h"
 #include "ui/summarybox.h"
 
 #include <memory>
@@ -55,11 +57,13 @@ QString unreadable(const QWidget *window) {
               qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLineEdit *>(w) ||
               w->objectName() == QLatin1String("qt_scrollarea_viewport")))
             continue;
-        const double ratio =
-            ui::contrastRatio(w->palette().color(w->foregroundRole()), backgroundOf(w));
         const bool large = w->font().pointSizeF() >= (w->font().bold() ? 14 : 18);
-        if (ratio < (large ? 3 : 4.5))
-            return QStringLiteral("%1: %2 ").arg(w->objectName()).arg(ratio);
+        for (auto group : {QPalette::Active, QPalette::Inactive}) { // an inactive window too
+            const double ratio =
+                ui::contrastRatio(w->palette().color(group, w->foregroundRole()), backgroundOf(w));
+            if (ratio < (large ? 3 : 4.5))
+                return QStringLiteral("%1: %2 ").arg(w->objectName()).arg(ratio);
+        }
     }
     return {};
 }
@@ -289,8 +293,10 @@ private slots:
         showActive();
         for (const char *name : {"Label12", "Picture2", "Picture1"}) // the logo is no link
             QTest::mouseClick(find(name), Qt::LeftButton);
+        find("Picture2")->setFocus();
+        QTest::keyClick(find("Picture2"), Qt::Key_Space);
         const QUrl maker(QString::fromLatin1(kMakerAddress));
-        QCOMPARE(m_opened, (QList<QUrl>{maker, maker}));
+        QCOMPARE(m_opened, (QList<QUrl>{maker, maker, maker}));
     }
 
     // What the bus test cannot see: values, actions, and results that are never greyed out.
@@ -319,6 +325,8 @@ private slots:
         QCOMPARE(control->text(QAccessible::Name), name);
         if (!value.isNull())
             QCOMPARE(control->text(QAccessible::Value), value);
+        if (role == QAccessible::ComboBox) // its line edit has the focus and speaks
+            QCOMPARE(control->child(1)->text(QAccessible::Name), name);
         if (role == QAccessible::Link)
             QVERIFY(control->actionInterface()->actionNames().contains(
                 QAccessibleActionInterface::pressAction()));
@@ -354,6 +362,53 @@ private slots:
         QCOMPARE(text->cursorPosition(), lines[0].size());
         QTest::keyClick(box, Qt::Key_End);
         QCOMPARE(text->cursorPosition(), lines[0].size() + lines[1].size() - 1);
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), box->text().replace(u'\r', u'\n'));
+    }
+
+    // Which fields a tick marks and why, in a tint of their own colour, until corrected.
+    void aFieldTheTickCannotUseIsMarked_data() {
+        QTest::addColumn<QStringList>("typed"); // field, text, ...
+        QTest::addColumn<QStringList>("marked");
+        QTest::addColumn<QString>("why");   // in each marked field's description
+        QTest::addColumn<QString>("named"); // in the print refusal
+        QTest::newRow("a bad income holds every total")
+            << QStringList{"inc2", "12x"} << QStringList{"inc2"} << "no total"
+            << "Partners Income is not a number";
+        QTest::newRow("a bad expense lets the incomes through")
+            << QStringList{"c5", "4..5"} << QStringList{"c5"} << "income totals still update"
+            << "Expense 5 amount is not a number";
+        QTest::newRow("incomes too large mark both Total Income boxes")
+            << QStringList{"inc1", "1e308", "inc2", "1e308"} << QStringList{"tottake", "total1"}
+            << "incomes are smaller"
+            << "Total Income is too large";
+        QTest::newRow("expenses beyond the range") << QStringList{"c1", "1e308", "c2", "1e308"}
+                                                   << QStringList{"totex"} << "expenses are smaller"
+                                                   << "Total Expendature is too large";
+    }
+    void aFieldTheTickCannotUseIsMarked() {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, marked);
+        QFETCH(QString, why);
+        QFETCH(QString, named);
+        const auto fill = [](const QWidget *w) {
+            return w->palette().color(w->backgroundRole());
+        };
+        QHash<const QWidget *, QColor> own;
+        for (const QWidget *w : m_form->findChildren<QWidget *>())
+            own.insert(w, fill(w));
+        for (bool corrected : {false, true}) {
+            for (int i = 0; i < typed.size(); i += 2)
+                edit(typed[i])->setText(corrected ? "1" : typed[i + 1]);
+            m_form->Timer1_Timer();
+            QCOMPARE(ui::whySummaryIsNotCurrent(m_form->lastTick()).contains(named), !corrected);
+            for (const QWidget *w : m_form->findChildren<QWidget *>()) {
+                const bool marks = !corrected && marked.contains(w->objectName());
+                QVERIFY2((fill(w) != own[w]) == marks, qPrintable(w->objectName()));
+                QCOMPARE(w->accessibleDescription().contains(why), marks);
+                QVERIFY(ui::contrastRatio(fill(w), own[w]) < 2);
+            }
+        }
     }
 
     void textIsReadableInEveryScheme_data() {
@@ -419,7 +474,8 @@ private slots:
                     : ui::contrastRatio(name, aboutFace) >= 3);                 // large text
         QVERIFY(ui::contrastRatio(aboutShot.pixelColor(0, 0), aboutFace) >= 3); // an outline
         QCOMPARE(aboutFrame.pixel(company.topRight() + QPoint(-1, 1)),
-                 aboutFrame.pixel(company.topRight() + QPoint(2, 1))); // labels show no box
+                 aboutFrame.pixel(company.topRight() + QPoint(2, 1)));        // labels show no box
+        QCOMPARE(aboutShot.pixel(5, 100), now.color(QPalette::Button).rgb()); // the face
         // Frame2 stands out from the face wherever the scheme gives it a shade of its own.
         QCOMPARE(frame2 != now.color(QPalette::Button),
                  now.color(QPalette::Mid) != now.color(QPalette::Button));
@@ -438,6 +494,9 @@ private slots:
             QCOMPARE(picture.devicePixelRatio(), scale);
             QCOMPARE(picture.deviceIndependentSize().toSize(), size);
         }
+        // The window's own pictures at its screen's scale (the windows_2x test runs at 2).
+        for (ui::PictureBox *box : {m_form->controls().logo, m_form->controls().banner})
+            QCOMPARE(box->pixmap().devicePixelRatio(), m_form->devicePixelRatioF());
     }
 
     void aboutLayout() {

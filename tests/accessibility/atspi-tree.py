@@ -6,7 +6,7 @@ import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Atspi, GLib
 
 failures = []
 
@@ -114,6 +114,17 @@ if summary is not None:
     check(start == 0 and 0 < end < len(whole) and whole.startswith(line),
           f"the summary's first line is {line!r} ({start}, {end})")
     check(summary.getState().contains(pyatspi.STATE_READ_ONLY), "the summary is not read-only")
+    # A caret that moves is heard where it went.
+    moves = []
+    listener = Atspi.EventListener.new(lambda event: moves.append(event.detail1))
+    listener.register("object:text-caret-moved")
+    text.setCaretOffset(5)
+
+    def caret_heard():
+        GLib.MainContext.default().iteration(False)
+        return 5 in moves
+
+    check(until(caret_heard, 10), f"a caret moved to 5 was announced as {moves}")
 
     # A figure's line read whole, its last digit included.
     texts["Your Income"].queryEditableText().setTextContents("1200")

@@ -1,6 +1,7 @@
 #include "fakeprinter.h"
 
 #include <climits>
+#include <iterator>
 #include <QPaintEngine>
 #include <QPaintEngineState>
 #include <QTextItem>
@@ -54,7 +55,8 @@ int RecordingDevice::metric(PaintDeviceMetric metric) const {
     const int values[] = {
         0, w, h, qRound(w * 25.4 / r),         qRound(h * 25.4 / r), INT_MAX, 32, r, r,
         r, r, 1, int(devicePixelRatioFScale())};
-    return values[metric];
+    // Metrics newer than these are the base class's.
+    return metric < int(std::size(values)) ? values[metric] : QPaintDevice::metric(metric);
 }
 
 } // namespace tallaby::printing::testing

@@ -55,8 +55,10 @@ public:
     FakePrinter()
         : FakePrinter(Paper{}) {}
 
-    // The occurrence-th call (from 1) of `operation`, named as the method, fails.
-    void failOn(const QString &operation, int occurrence, PrintError error) {
+    // The operations a script can make fail.
+    enum class Op { None, PrintText, DeviceContext, CreateTargetDevice, NewPage, EndDocument };
+    // The occurrence-th call (from 1) of `operation` fails.
+    void failOn(Op operation, int occurrence, PrintError error) {
         m_failing = operation;
         m_failAfter = occurrence;
         m_error = error;
@@ -70,7 +72,7 @@ public:
     std::vector<std::unique_ptr<RecordingDevice>> pages;
 
     PrintStatus printText(const QString &) override {
-        if (auto failure = fails("printText"))
+        if (auto failure = fails(Op::PrintText))
             return *failure;
         if (!m_open) {
             m_open = true;
@@ -81,7 +83,7 @@ public:
     }
     PrintStatus useTwips() override { return printOk(); }
     PrintResult<PageContext> deviceContext() override {
-        if (auto failure = fails("deviceContext", true))
+        if (auto failure = fails(Op::DeviceContext, true))
             return *failure;
         return PageContext{m_painter.get(), pages.back().get(), m_paper.offset};
     }
@@ -92,18 +94,18 @@ public:
     PrintResult<double> printableWidth() override { return twips(printableUnits().width()); }
     PrintResult<double> printableHeight() override { return twips(printableUnits().height()); }
     PrintResult<TargetDevice> createTargetDevice() override {
-        if (auto failure = fails("createTargetDevice"))
+        if (auto failure = fails(Op::CreateTargetDevice))
             return *failure;
         return TargetDevice(m_paper.resolution);
     }
     PrintStatus newPage() override {
-        if (auto failure = fails("newPage", true))
+        if (auto failure = fails(Op::NewPage, true))
             return *failure;
         startPage();
         return printOk();
     }
     PrintStatus endDocument() override {
-        if (auto failure = fails("endDocument", true))
+        if (auto failure = fails(Op::EndDocument, true))
             return *failure;
         closeDocument(ended);
         m_ended = true;
@@ -129,9 +131,9 @@ public:
 private:
     // The scripted failure if this is its call, else NoDocument when the
     // operation needs an open document and there is none.
-    std::optional<PrintFailure> fails(const QString &operation, bool needsDocument = false) {
+    std::optional<PrintFailure> fails(Op operation, bool needsDocument = false) {
         if (operation == m_failing && --m_failAfter == 0)
-            return printFailure(m_error, operation + QStringLiteral(" failed as scripted"));
+            return printFailure(m_error, QStringLiteral("failed as scripted"));
         if (needsDocument && !m_open)
             return printFailure(PrintError::NoDocument);
         return std::nullopt;
@@ -160,7 +162,7 @@ private:
     Send m_send;
     bool m_open = false;
     bool m_ended = false;
-    QString m_failing;
+    Op m_failing = Op::None;
     int m_failAfter = 0;
     PrintError m_error{};
     std::unique_ptr<QPainter> m_painter; // declared last: ends before its page goes

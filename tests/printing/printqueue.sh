@@ -9,6 +9,10 @@
 #   printqueue.sh STATE_DIR stop             stop it, remove what start added
 #   printqueue.sh STATE_DIR disable QUEUE    QUEUE holds its jobs (paused) ...
 #   printqueue.sh STATE_DIR enable QUEUE     ... and prints them again
+#   printqueue.sh STATE_DIR reject QUEUE     QUEUE refuses new jobs ...
+#   printqueue.sh STATE_DIR accept QUEUE     ... and takes them again
+#   printqueue.sh STATE_DIR pause            the server stops dead (SIGSTOP) ...
+#   printqueue.sh STATE_DIR resume           ... and goes on
 #
 # STATE_DIR holds the server's address (server), its pid, and the queue's PDFs
 # in out/QUEUE. Needs root (cups-pdf's files); uses sudo if that asks nothing.
@@ -20,8 +24,8 @@ QUEUE=TallabyLetter
 PAPER=Letter
 PPD=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
-state="${1:?usage: printqueue.sh STATE_DIR start|stop|disable|enable}"
-command="${2:?usage: printqueue.sh STATE_DIR start|stop|disable|enable}"
+state="${1:?usage: printqueue.sh STATE_DIR start|stop|disable|enable|reject|accept|pause|resume}"
+command="${2:?usage: printqueue.sh STATE_DIR start|stop|disable|enable|reject|accept|pause|resume}"
 shift 2
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -72,7 +76,7 @@ stop_server() {
 
 start_server() {
     local tool
-    for tool in cupsd lpadmin lpstat cupsdisable cupsenable pdftotext; do
+    for tool in cupsd lpadmin lpstat cupsreject cupsaccept cupsdisable cupsenable pdftotext; do
         command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
             fail "$tool is missing: install cups, cups-client, printer-driver-cups-pdf, poppler-utils"
     done
@@ -157,6 +161,14 @@ EOF
 case "$command" in
 start) start_server ;;
 stop) stop_server ;;
+reject)
+    use_server
+    cupsreject "${1:?queue}"
+    ;;
+accept)
+    use_server
+    cupsaccept "${1:?queue}"
+    ;;
 disable)
     use_server
     cupsdisable "${1:?queue}"
@@ -165,5 +177,8 @@ enable)
     use_server
     cupsenable "${1:?queue}"
     ;;
+# The whole server stopped dead, and going on again.
+pause) kill -STOP "$(server_pid)" ;;
+resume) kill -CONT "$(server_pid)" ;;
 *) fail "unknown command $command" ;;
 esac
