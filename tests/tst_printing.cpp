@@ -6,6 +6,7 @@
 #include "printing/module1.h"
 #include "printing/spool.h"
 #include "printing/summaryprinting.h"
+#include "testsupport.h"
 #include "ui/form1.h"
 #include "ui/summarybox.h"
 
@@ -132,15 +133,11 @@ struct FakeServer {
 };
 
 // The window as the program makes it, printing through `server`, ticked by hand.
-struct Window {
+struct Window : TestWindow {
     explicit Window(const FakeServer &server)
-        : form({worksheet::NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom))},
-               server.access()) {
-        form.controls().timer->stop();
+        : TestWindow({server.access(), [] { return QDate::currentDate(); }, true}) {
         form.Timer1_Timer();
     }
-    ui::Form1 form;
-    app::Form1Commands commands{form, {}};
 
     // What the user was told since the last call, each box closed.
     QStringList told() {

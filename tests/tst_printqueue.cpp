@@ -4,6 +4,7 @@
 
 #include "app/commands.h"
 #include "printing/cupsjob.h"
+#include "testsupport.h"
 #include "ui/form1.h"
 #include "ui/summarybox.h"
 
@@ -45,15 +46,11 @@ struct Pdf {
     double bottom = 0; // of the first page's text, from the paper's top, in points
 };
 
-// The window as the program makes it, with a fixed date and no message boxes.
-struct Window {
-    ui::Form1 form{{worksheet::NumberFormat(QLocale(QLocale::English, QLocale::UnitedKingdom)), [] {
-                        return QDate(2026, 12, 6);
-                    }}};
-    QStringList failures;
-    app::Form1Commands commands{form, {}, [this](const QString &, const QString &message) {
-                                    failures.append(message);
-                                }};
+// The window as the program makes it, on the real printer, with a fixed date,
+// no message boxes and its own timer.
+struct Window : TestWindow {
+    Window()
+        : TestWindow({{}, [] { return QDate(2026, 12, 6); }, false, true}) {}
     printing::SummaryLayout &layout() { return form.sheet().summary->layout(); }
 
     // Types the notes and waits for the printer's layout to show them.

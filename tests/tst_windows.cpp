@@ -114,25 +114,18 @@ private:
     QLineEdit *edit(const QString &name) const { return qobject_cast<QLineEdit *>(find(name)); }
     void showActive() {
         m_form->showCentred();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
     }
 
-    std::unique_ptr<ui::Form1> m_form;
-    app::Form1Commands *m_commands = nullptr;
-    QList<QUrl> m_opened;
+    std::unique_ptr<TestWindow> m_window;
+    ui::Form1 *m_form = nullptr;
 
 private slots:
     void init() {
-        m_opened.clear();
-        m_form = std::make_unique<ui::Form1>(worksheet::TickContext{worksheet::NumberFormat(QLocale(
-                                                 QLocale::English, QLocale::UnitedKingdom))},
-                                             noPrinter());
-        m_form->controls().timer->stop();    // tests tick by hand
-        m_commands = new app::Form1Commands( // the form owns it
-            *m_form, [this](const QUrl &url) { m_opened << url; },
-            [](const QString &, const QString &) {}); // no message boxes
+        m_window = std::make_unique<TestWindow>();
+        m_form = &m_window->form;
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_window.reset(); }
 
     // The layout table as a whole: a typo in any row breaks one of these rules.
     void layoutHoldsTogether() {
@@ -267,7 +260,7 @@ private slots:
     void keyboardReachesTheCommands() {
         showActive();
         QSignalSpy printed(m_form->controls().print, &QAction::triggered);
-        QTest::keyClick(m_form.get(), Qt::Key_F, Qt::AltModifier);
+        QTest::keyClick(m_form, Qt::Key_F, Qt::AltModifier);
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_P);
         QCOMPARE(printed.size(), 1);
 
@@ -296,7 +289,7 @@ private slots:
         find("Picture2")->setFocus();
         QTest::keyClick(find("Picture2"), Qt::Key_Space);
         const QUrl maker(QString::fromLatin1(kMakerAddress));
-        QCOMPARE(m_opened, (QList<QUrl>{maker, maker, maker}));
+        QCOMPARE(m_window->opened, (QList<QUrl>{maker, maker, maker}));
     }
 
     // What the bus test cannot see: values, actions, and results that are never greyed out.
@@ -441,7 +434,7 @@ private slots:
         QCoreApplication::processEvents();
         const QPalette now = QGuiApplication::palette();
         const QImage markedShot = marked->grab().toImage();
-        const QString worst = unreadable(m_form.get()) + unreadable(&about) + unseen(m_form.get());
+        const QString worst = unreadable(m_form) + unreadable(&about) + unseen(m_form);
         const QColor aboutFace = backgroundOf(about.findChild<QWidget *>("lblVersion"));
         const QColor frame2 = backgroundOf(m_form->findChild<QWidget *>("Frame2"));
         const QColor total1 = backgroundOf(m_form->findChild<QWidget *>("total1"));
@@ -579,15 +572,15 @@ private slots:
     void aboutCommandKeepsOneWindowAndStartsAfresh() {
         QAction *about = m_form->controls().about;
         about->trigger();
-        QPointer<ui::frmSplash> first = m_commands->aboutWindow();
+        QPointer<ui::frmSplash> first = m_window->commands.aboutWindow();
         QVERIFY(first && !first->parentWidget()); // no owner
         about->trigger();
-        QCOMPARE(m_commands->aboutWindow(), first.data());
+        QCOMPARE(m_window->commands.aboutWindow(), first.data());
 
         first->findChild<QLabel *>("lblVersion")->setText("changed");
         QTest::mouseClick(first->findChild<QPushButton *>("Command1"), Qt::LeftButton);
         about->trigger();
-        QCOMPARE(m_commands->aboutWindow()->findChild<QLabel *>("lblVersion")->text(),
+        QCOMPARE(m_window->commands.aboutWindow()->findChild<QLabel *>("lblVersion")->text(),
                  QStringLiteral("Version ") + kVersion);
         QTRY_VERIFY(first.isNull());
     }
@@ -604,7 +597,7 @@ private slots:
         ui::Form1 &form = *m_form;
         form.showCentred();
         form.controls().about->trigger();
-        QPointer<ui::frmSplash> about = m_commands->aboutWindow();
+        QPointer<ui::frmSplash> about = m_window->commands.aboutWindow();
         bool ranOn = false;
         // The form is every timer's context, so none outlives this test.
         QTimer::singleShot(0, &form,
