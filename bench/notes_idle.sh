@@ -19,6 +19,7 @@
 # xdotool and xclip if missing.
 
 source "$(dirname "$0")/../scripts/setup.sh"
+source "$(dirname "$0")/privatedisplay.sh"
 
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(0 1 10)
@@ -52,34 +53,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own, as in startup_idle.sh.
-cookie="$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')"
-for _ in $(seq 1 20); do
-    display=$((100 + RANDOM % 800))
-    : >"$work/displayfd"
-    : >>"$work/Xauthority"
-    xauth -q -f "$work/Xauthority" add ":$display" . "$cookie"
-    Xvfb ":$display" -auth "$work/Xauthority" -nolisten tcp -br -screen 0 1280x1024x24 \
-        -displayfd 3 3>"$work/displayfd" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 1 200); do
-        [ -s "$work/displayfd" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ -s "$work/displayfd" ] && break
-    stop "$xvfb_pid"
-    xvfb_pid=
-done
-if [ -z "$xvfb_pid" ]; then
-    cat "$work/xvfb.log" >&2
+start_private_display "$work" || {
     echo "notes_idle.sh: could not start Xvfb" >&2
     exit 1
-fi
-mkdir -m 700 "$work/runtime"
-export DISPLAY=":$display" XAUTHORITY="$work/Xauthority" XDG_RUNTIME_DIR="$work/runtime"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+}
 
 run_ns() { # pid: nanoseconds its live threads have run
     cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'

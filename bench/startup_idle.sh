@@ -25,6 +25,7 @@
 # installs xvfb and xauth if missing.
 
 source "$(dirname "$0")/../scripts/setup.sh"
+source "$(dirname "$0")/privatedisplay.sh"
 
 runs="${1:-5}"
 idle="${TALLABY_IDLE_SECONDS:-30}"
@@ -50,37 +51,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: a free number, a cookie of our own, no TCP. Xvfb writes
-# its number to -displayfd once it accepts clients, and exits if it is taken.
-cookie="$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')"
-for _ in $(seq 1 20); do
-    display=$((100 + RANDOM % 800))
-    : >"$work/displayfd"
-    : >>"$work/Xauthority"
-    xauth -q -f "$work/Xauthority" add ":$display" . "$cookie"
-    Xvfb ":$display" -auth "$work/Xauthority" -nolisten tcp -br -screen 0 1280x1024x24 \
-        -displayfd 3 3>"$work/displayfd" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 1 200); do
-        [ -s "$work/displayfd" ] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    [ -s "$work/displayfd" ] && break
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-done
-if [ -z "$xvfb_pid" ]; then
-    cat "$work/xvfb.log" >&2
+start_private_display "$work" || {
     echo "startup_idle.sh: could not start Xvfb" >&2
     exit 1
-fi
-
-mkdir -m 700 "$work/runtime"
-export DISPLAY=":$display" XAUTHORITY="$work/Xauthority" XDG_RUNTIME_DIR="$work/runtime"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+}
 
 names=(Tallaby "empty window" "naive window")
 programs=("$TALLABY_BUILD/src/app/tallaby" "$TALLABY_BUILD/bench/bench_empty_window"
