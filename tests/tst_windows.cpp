@@ -318,8 +318,10 @@ private slots:
         QCOMPARE(control->text(QAccessible::Name), name);
         if (!value.isNull())
             QCOMPARE(control->text(QAccessible::Value), value);
-        if (role == QAccessible::ComboBox) // its line edit has the focus and speaks
+        if (role == QAccessible::ComboBox) { // its line edit has the focus and speaks
+            QCOMPARE(control->child(1)->object(), qobject_cast<QComboBox *>(widget)->lineEdit());
             QCOMPARE(control->child(1)->text(QAccessible::Name), name);
+        }
         if (role == QAccessible::Link)
             QVERIFY(control->actionInterface()->actionNames().contains(
                 QAccessibleActionInterface::pressAction()));
