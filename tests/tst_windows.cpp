@@ -341,6 +341,8 @@ private slots:
         m_form->Timer1_Timer();
         QCOMPARE(box->verticalScrollBar()->value(), 500);
 
+        // Lines break at the box's own width, less its margins of 4 pixels.
+        QCOMPARE(twipsToPixels(box->layout().lineWidth()), box->viewport()->width() - 8);
         box->layout().setScreenLineWidth(kTwipsPerInch); // an inch, so lines wrap
         QAccessibleTextInterface *text =
             QAccessible::queryAccessibleInterface(box)->textInterface();
