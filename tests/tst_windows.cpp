@@ -438,6 +438,8 @@ private slots:
         QCoreApplication::processEvents();
         const QPalette now = QGuiApplication::palette();
         const QImage markedShot = marked->grab().toImage();
+        m_form->sheet().summary->setText("TOTAL INCOME");
+        const QImage summaryShot = m_form->sheet().summary->viewport()->grab().toImage();
         const QString worst = unreadable(m_form) + unreadable(&about) + unseen(m_form);
         const QColor aboutFace = backgroundOf(about.findChild<QWidget *>("lblVersion"));
         const QColor frame2 = backgroundOf(m_form->findChild<QWidget *>("Frame2"));
@@ -465,6 +467,14 @@ private slots:
                                   markedShot.pixelColor(right, y)) >=
                 3); // its corner flag, seen without colour
         QVERIFY(ui::contrastRatio(result, base) < ui::contrastRatio(text, base)); // greyed
+        // The summary as painted: its strongest glyph pixel against its margin.
+        double glyphs = 1;
+        for (int y = 0; y < summaryShot.height(); ++y) {
+            for (int x = 0; x < summaryShot.width(); ++x)
+                glyphs = std::max(glyphs, ui::contrastRatio(summaryShot.pixelColor(x, y),
+                                                            summaryShot.pixelColor(0, 0)));
+        }
+        QVERIFY2(glyphs >= 4.5, qPrintable(QString::number(glyphs)));
         const QColor highlight = now.color(QPalette::Highlight);
         QVERIFY(ui::contrastRatio(highlight, aboutFace) >= 3
                     ? name == highlight
