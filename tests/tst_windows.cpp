@@ -318,8 +318,10 @@ private slots:
         QCOMPARE(control->text(QAccessible::Name), name);
         if (!value.isNull())
             QCOMPARE(control->text(QAccessible::Value), value);
-        if (role == QAccessible::ComboBox) // its line edit has the focus and speaks
+        if (role == QAccessible::ComboBox) { // its line edit has the focus and speaks
+            QCOMPARE(control->child(1)->object(), qobject_cast<QComboBox *>(widget)->lineEdit());
             QCOMPARE(control->child(1)->text(QAccessible::Name), name);
+        }
         if (role == QAccessible::Link)
             QVERIFY(control->actionInterface()->actionNames().contains(
                 QAccessibleActionInterface::pressAction()));
@@ -339,6 +341,8 @@ private slots:
         m_form->Timer1_Timer();
         QCOMPARE(box->verticalScrollBar()->value(), 500);
 
+        // Lines break at the box's own width, less its margins of 4 pixels.
+        QCOMPARE(twipsToPixels(box->layout().lineWidth()), box->viewport()->width() - 8);
         box->layout().setScreenLineWidth(kTwipsPerInch); // an inch, so lines wrap
         QAccessibleTextInterface *text =
             QAccessible::queryAccessibleInterface(box)->textInterface();
@@ -434,6 +438,8 @@ private slots:
         QCoreApplication::processEvents();
         const QPalette now = QGuiApplication::palette();
         const QImage markedShot = marked->grab().toImage();
+        m_form->sheet().summary->setText("TOTAL INCOME");
+        const QImage summaryShot = m_form->sheet().summary->viewport()->grab().toImage();
         const QString worst = unreadable(m_form) + unreadable(&about) + unseen(m_form);
         const QColor aboutFace = backgroundOf(about.findChild<QWidget *>("lblVersion"));
         const QColor frame2 = backgroundOf(m_form->findChild<QWidget *>("Frame2"));
@@ -461,6 +467,14 @@ private slots:
                                   markedShot.pixelColor(right, y)) >=
                 3); // its corner flag, seen without colour
         QVERIFY(ui::contrastRatio(result, base) < ui::contrastRatio(text, base)); // greyed
+        // The summary as painted: its strongest glyph pixel against its margin.
+        double glyphs = 1;
+        for (int y = 0; y < summaryShot.height(); ++y) {
+            for (int x = 0; x < summaryShot.width(); ++x)
+                glyphs = std::max(glyphs, ui::contrastRatio(summaryShot.pixelColor(x, y),
+                                                            summaryShot.pixelColor(0, 0)));
+        }
+        QVERIFY2(glyphs >= 4.5, qPrintable(QString::number(glyphs)));
         const QColor highlight = now.color(QPalette::Highlight);
         QVERIFY(ui::contrastRatio(highlight, aboutFace) >= 3
                     ? name == highlight
