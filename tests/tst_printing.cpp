@@ -255,29 +255,33 @@ private slots:
     }
 
     void aFailureDropsTheDocument_data() {
+        QTest::addColumn<bool>("atStart"); // the start-up set-up, else a print
         QTest::addColumn<Paper>("paper");
         QTest::addColumn<Op>("failing"); // the operation made to fail, and when
         QTest::addColumn<int>("occurrence");
         QTest::addColumn<PrintError>("error");
 
         QTest::newRow("set-up that cannot measure the printer keeps the screen layout")
-            << Paper{} << Op::CreateTargetDevice << 1 << PrintError::PrinterFailed;
+            << true << Paper{} << Op::CreateTargetDevice << 1 << PrintError::PrinterFailed;
+        QTest::newRow("set-up on label paper keeps the screen's lines, not two characters each")
+            << true << Paper{3240, 3168, {0, 0}, 1200} << Op::None << 0 << PrintError::NoProgress;
         QTest::newRow("printing without a printer fails at its first step")
-            << Paper{} << Op::PrintText << 1 << PrintError::NoPrinter;
+            << false << Paper{} << Op::PrintText << 1 << PrintError::NoPrinter;
         QTest::newRow("a failure starting page 3 drops the document")
-            << Paper{} << Op::NewPage << 2 << PrintError::PrinterFailed;
+            << false << Paper{} << Op::NewPage << 2 << PrintError::PrinterFailed;
         QTest::newRow("a refused document is dropped, not left open")
-            << Paper{} << Op::EndDocument << 1 << PrintError::JobRefused;
+            << false << Paper{} << Op::EndDocument << 1 << PrintError::JobRefused;
         QTest::newRow("paper with less than a line between the margins stops the print at once")
-            << Paper{12240, 2 * kInch + kInch / 20, {0, 0}, 1200} << Op::None << 0
+            << false << Paper{12240, 2 * kInch + kInch / 20, {0, 0}, 1200} << Op::None << 0
             << PrintError::NoProgress;
         QTest::newRow("label paper of 2.25 x 2.2 in, two characters a line, is refused at once")
-            << Paper{3240, 3168, {0, 0}, 1200} << Op::None << 0 << PrintError::NoProgress;
+            << false << Paper{3240, 3168, {0, 0}, 1200} << Op::None << 0 << PrintError::NoProgress;
         QTest::newRow("paper narrower than both margins prints nothing, not blank pages")
-            << Paper{2000, 15840, {0, 0}, 1200} << Op::None << 0 << PrintError::NoProgress;
+            << false << Paper{2000, 15840, {0, 0}, 1200} << Op::None << 0 << PrintError::NoProgress;
     }
 
     void aFailureDropsTheDocument() {
+        QFETCH(bool, atStart);
         QFETCH(Paper, paper);
         QFETCH(Op, failing);
         QFETCH(int, occurrence);
@@ -290,11 +294,10 @@ private slots:
         const auto failed = [](const auto &result) {
             return result ? std::nullopt : std::optional(result.failure().error);
         };
-        QCOMPARE(
-            failing == Op::CreateTargetDevice
-                ? failed(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch))
-                : failed(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch, kInch)),
-            std::optional(error));
+        QCOMPARE(atStart ? failed(Module1::SetupSummaryPrintLayout(layout, printer, kInch, kInch))
+                         : failed(Module1::PrintSummaryPages(layout, printer, kInch, kInch, kInch,
+                                                             kInch)),
+                 std::optional(error));
         QCOMPARE(layout.hasTargetDevice(), false); // the screen layout stays as it was
         QCOMPARE(printer.ended, 0);
         // Opened, to read the offsets, and dropped; without a printer none opens.

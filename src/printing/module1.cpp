@@ -122,10 +122,13 @@ PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterServi
     if (!lineWidth)
         return fail(lineWidth.failure());
 
-    // The printer's own metrics become the control's target device.
+    // The printer's own metrics become the control's target device, unless its
+    // paper cannot hold a line: the screen would then wrap every few characters.
     auto target = printer.createTargetDevice();
     if (!target)
         return fail(target.failure());
+    if (!holdsALine(*rect, control.font(), target->metrics()))
+        return fail(printFailure(PrintError::NoProgress));
     control.setTargetDevice(*target, *lineWidth);
 
     // Start-up prints nothing.

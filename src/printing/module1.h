@@ -27,7 +27,8 @@ PrintResult<TwipEdges> printRectangle(PrinterService &printer, const Margins &ma
 
 // Lays `control` out for the printer at the width between the two margins and
 // returns that width. Opens a document to read the printer's offsets and drops it:
-// nothing prints. On failure the control keeps its screen layout.
+// nothing prints. On failure, paper too narrow for a line of the summary included
+// (NoProgress), the control keeps its screen layout.
 PrintResult<qint32> SetupSummaryPrintLayout(SummaryLayout &control, PrinterService &printer,
                                             qint32 leftMargin, qint32 rightMargin);
 
