@@ -17,6 +17,11 @@
 
 namespace tallaby::app {
 
+namespace {
+// The title of every window a print command opens: the command's own caption.
+const QString kPrintTitle = QStringLiteral("Print Summary");
+} // namespace
+
 UrlOpener systemUrlOpener() {
     // Nothing to tell the user when no browser answers: the window stays as it was.
     return [](const QUrl &url) {
@@ -104,7 +109,7 @@ void Form1Commands::showProgress(int drawn, int total) {
         // Shown only once the drawing has taken longer than a moment.
         m_progress = new QProgressDialog(QStringLiteral("Drawing the pages of the summary..."),
                                          QStringLiteral("Cancel"), 0, total, &m_form);
-        m_progress->setWindowTitle(QStringLiteral("Print Summary"));
+        m_progress->setWindowTitle(kPrintTitle);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
         m_progress->setMinimumDuration(500);
@@ -118,7 +123,7 @@ void Form1Commands::showProgress(int drawn, int total) {
 
 void Form1Commands::confirmLargePrint(int pages, std::function<void(bool)> answer) {
     auto *box = new QMessageBox(
-        QMessageBox::Question, QStringLiteral("Print Summary"),
+        QMessageBox::Question, kPrintTitle,
         QStringLiteral("The summary will take %L1 pages. Print all of them?").arg(pages),
         QMessageBox::NoButton, &m_form);
     box->setTextFormat(Qt::PlainText);
@@ -156,12 +161,11 @@ QString breakableRuns(const QString &text) {
 void Form1Commands::reportPrint(const printing::PrintStatus &printed) {
     if (printed || printed.failure().error == printing::PrintError::Cancelled)
         return;
-    const QString title = QStringLiteral("Print Summary");
     const QString message = printed.failure().message();
     if (m_tellUser)
-        return m_tellUser(title, message);
+        return m_tellUser(kPrintTitle, message);
     // What the print system says is shown as it was said, never as markup.
-    auto *box = new QMessageBox(QMessageBox::Warning, title, breakableRuns(message),
+    auto *box = new QMessageBox(QMessageBox::Warning, kPrintTitle, breakableRuns(message),
                                 QMessageBox::Ok, &m_form);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -23,6 +23,11 @@ constexpr std::chrono::milliseconds kBetweenSlices{1};
 const QString kSummaryFont = QStringLiteral("Arial");
 constexpr int kSummaryPointSize = 10;
 
+// Whether the summary is (brought) up to date; without a way to ask, it is.
+PrintStatus freshened(const PrintRequest &request) {
+    return request.freshen ? request.freshen() : printOk();
+}
+
 } // namespace
 
 // Where workers post their answers. Closed when the printer goes, so a worker
@@ -107,10 +112,8 @@ PrintStatus SummaryPrinter::print(PrintRequest request) {
     if (m_job)
         return printFailure(m_job->stage == Job::Stage::Looking ? PrintError::StillLooking
                                                                 : PrintError::Busy);
-    if (request.freshen) {
-        if (PrintStatus current = request.freshen(); !current)
-            return current;
-    }
+    if (PrintStatus current = freshened(request); !current)
+        return current;
     auto job = std::make_shared<Job>();
     job->request = std::move(request);
     m_job = job;
@@ -142,10 +145,8 @@ void SummaryPrinter::found(const std::shared_ptr<Job> &job, PrinterOpening print
     if (!printer)
         return finish(printer.failure());
     // The user may have typed while the printer was looked for.
-    if (job->request.freshen) {
-        if (PrintStatus current = job->request.freshen(); !current)
-            return finish(current);
-    }
+    if (PrintStatus current = freshened(job->request); !current)
+        return finish(current);
     job->stage = Job::Stage::Drawing;
     job->printer = std::move(*printer);
     job->snapshot = m_layout.snapshot();

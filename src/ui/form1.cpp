@@ -385,7 +385,6 @@ void Form1::Form_Load() {
 void Form1::Timer1_Timer() {
     m_lastTick = worksheet::recalculate(*m_fields, m_tick, m_lastTick);
     markTickProblems();
-    m_fields->releaseMemoryOfCutNotes();
 }
 
 void Form1::markTickProblems() {

@@ -116,6 +116,7 @@ void FormFields::setText(Field field, const QString &text) {
     case Field::RichTextBox1:
         m_sheet.summary->setText(text);
         ++m_summaryRevision;
+        releaseMemoryOfCutNotes();
         break;
     case Field::RichTextBox2:
         m_sheet.notes->setPlainText(QString(text).replace(u'\r', u'\n'));

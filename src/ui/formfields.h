@@ -56,10 +56,11 @@ public:
     void setSelected(worksheet::Option option) override;
     std::uint64_t revision(worksheet::Field field) const override;
 
-    // After each tick: gives back the memory of long notes cut or cleared.
+private:
+    // Once the summary is much shorter: gives back the memory of long notes cut
+    // or cleared.
     void releaseMemoryOfCutNotes();
 
-private:
     const Worksheet &m_sheet;
     QMetaObject::Connection m_notesEdited;
     mutable std::optional<QString> m_notes; // the notes' text, until they change
